@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds the tree into build/ (warnings are errors).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=ON
+cmake --build build
