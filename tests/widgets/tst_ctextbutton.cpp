@@ -1,0 +1,429 @@
+#include "widgets/ctextbutton.h"
+#include "widgets/screenscale.h"
+
+#include <QPainter>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+const QColor kAccent(QStringLiteral("#00B7FF"));
+const QColor kWhite(QStringLiteral("#FFFFFF"));
+const QColor kFill(Qt::red);
+const QSize kButtonSize(100, 40);
+constexpr int kPadding = 14;
+constexpr int kMaxWidth = 120;
+
+// The pop-up's "Yes" colours: only the enabled fill is visible.
+void setYesColors(CTextButton &button)
+{
+    button.setColors(Qt::transparent, Qt::transparent, kAccent, Qt::transparent, kWhite, kWhite);
+}
+
+void setFillOnly(CTextButton &button, const QColor &fill)
+{
+    button.setColors(Qt::transparent, Qt::transparent, fill, fill, Qt::transparent,
+                     Qt::transparent);
+}
+
+QFont buttonFont(const QString &strFamily, int nPixelSize, int nWeight)
+{
+    QFont font(strFamily);
+    font.setPixelSize(nPixelSize);
+    font.setWeight(nWeight);
+    return font;
+}
+
+int textWidth(const QFont &font, const QSize &size, const QString &strText)
+{
+    const QRect area(QPoint(0, 0), size);
+    return QFontMetrics(font).boundingRect(area, Qt::AlignCenter, strText).width();
+}
+
+// A reference face: one rounded rectangle over (m, m, W - 2m, H - 2m) with the given radius.
+QImage referenceFace(const QSize &size, int nMargin, int nRadius)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kFill);
+    painter.drawRoundedRect(QRect(nMargin, nMargin, size.width() - 2 * nMargin,
+                                  size.height() - 2 * nMargin),
+                            nRadius, nRadius, Qt::AbsoluteSize);
+    return image;
+}
+
+// Rows [first, last] that hold a pixel of the given colour with some coverage.
+QPair<int, int> rowsWithColour(const QImage &image, const QColor &colour)
+{
+    int nFirst = -1;
+    int nLast = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > 0 && pixel.rgb() == colour.rgb()) {
+                if (nFirst < 0)
+                    nFirst = y;
+                nLast = y;
+                break;
+            }
+        }
+    }
+    return {nFirst, nLast};
+}
+
+QImage quadrant(const QImage &image, int k)
+{
+    const QSize half(image.width() / 2, image.height() / 2);
+    const QPoint origin((k % 2) * half.width(), (k / 2) * half.height());
+    return image.copy(QRect(origin, half));
+}
+} // namespace
+
+class TestCTextButton : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void screenScale_data();
+    void screenScale();
+    void defaultsPaintBlackTextOnNothing();
+    void disabledYesIsWhiteTextOnTransparent();
+    void enablingYesPaintsAccentFace();
+    void createdInDisabledParentUsesDisabledColours();
+    void plainRectangle_data();
+    void plainRectangle();
+    void marginReducesCornerRadius();
+    void radiiGoClockwise();
+    void gradientRunsLeftToRight();
+    void borderNeedsColourAndWidth_data();
+    void borderNeedsColourAndWidth();
+    void textDrawnOnePixelHigh();
+    void autoWidthFitsShortText_data();
+    void autoWidthFitsShortText();
+    void autoWidthOf40PxText();
+    void autoWidthShortensLongText();
+
+private:
+    CTextButton *makeButton(const QString &strText = QString());
+    QImage paint(QWidget *pWidget) const;
+
+    std::unique_ptr<QWidget> m_pWindow;
+};
+
+void TestCTextButton::init()
+{
+    m_pWindow = std::make_unique<QWidget>();
+    m_pWindow->resize(400, 200);
+}
+
+void TestCTextButton::cleanup()
+{
+    m_pWindow.reset();
+}
+
+CTextButton *TestCTextButton::makeButton(const QString &strText)
+{
+    CTextButton *pButton = new CTextButton(strText, m_pWindow.get());
+    pButton->setGeometry(QRect(QPoint(10, 10), kButtonSize));
+    return pButton;
+}
+
+// Renders the button alone, without any window background, so an unpainted pixel stays
+// transparent. Paints twice: with auto width the first paint fixes the width.
+QImage TestCTextButton::paint(QWidget *pWidget) const
+{
+    QImage image;
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        image = QImage(pWidget->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
+    return image;
+}
+
+void TestCTextButton::screenScale_data()
+{
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<int>("scale");
+    QTest::newRow("1280 wide") << QRect(0, 0, 1280, 1024) << 1;
+    QTest::newRow("1919 wide") << QRect(0, 0, 1919, 1080) << 1;
+    QTest::newRow("1920 wide") << QRect(0, 0, 1920, 1080) << 1;
+    QTest::newRow("2560 wide") << QRect(0, 0, 2560, 1440) << 1;
+    QTest::newRow("3839 wide") << QRect(0, 0, 3839, 2160) << 1;
+    QTest::newRow("3840 wide") << QRect(0, 0, 3840, 2160) << 2;
+    QTest::newRow("5760 wide") << QRect(0, 0, 5760, 3240) << 3;
+    QTest::newRow("left of the origin") << QRect(-3840, 0, 3840, 2160) << 2;
+}
+
+void TestCTextButton::screenScale()
+{
+    QFETCH(QRect, geometry);
+    QFETCH(int, scale);
+    QCOMPARE(screenScaleForGeometry(geometry), scale);
+}
+
+void TestCTextButton::defaultsPaintBlackTextOnNothing()
+{
+    CTextButton *pButton = makeButton("Yes");
+    const QImage image = paint(pButton);
+    QCOMPARE(image.size(), kButtonSize);
+    QCOMPARE(image.pixelColor(2, 2).alpha(), 0);
+    QVERIFY(rowsWithColour(image, Qt::black).first >= 0);
+}
+
+void TestCTextButton::disabledYesIsWhiteTextOnTransparent()
+{
+    CTextButton *pButton = makeButton("Yes");
+    pButton->setFontSize(10);
+    setYesColors(*pButton);
+    pButton->setEnabled(false);
+
+    const QImage image = paint(pButton);
+    int nTextPixels = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() == 0)
+                continue;
+            QCOMPARE(pixel.rgb(), kWhite.rgb());
+            ++nTextPixels;
+        }
+    }
+    QVERIFY(nTextPixels > 0);
+    QVERIFY(nTextPixels < image.width() * image.height() / 4);
+}
+
+void TestCTextButton::enablingYesPaintsAccentFace()
+{
+    CTextButton *pButton = makeButton("Yes");
+    pButton->setFontSize(10);
+    setYesColors(*pButton);
+    pButton->setEnabled(false);
+    paint(pButton);
+
+    pButton->setEnabled(true);
+    const QImage image = paint(pButton);
+    QCOMPARE(image.pixelColor(2, 2), kAccent);
+    QCOMPARE(image.pixelColor(kButtonSize.width() - 3, kButtonSize.height() - 3), kAccent);
+    // White text blends into the accent: red rises from 0 only where text is.
+    bool bTextSeen = false;
+    for (int y = 0; y < image.height() && !bTextSeen; ++y)
+        for (int x = 0; x < image.width() && !bTextSeen; ++x)
+            bTextSeen = image.pixelColor(x, y).red() > 128;
+    QVERIFY(bTextSeen);
+}
+
+void TestCTextButton::createdInDisabledParentUsesDisabledColours()
+{
+    m_pWindow->setEnabled(false);
+    CTextButton *pButton = makeButton();
+    QVERIFY(!pButton->isEnabled());
+    pButton->setColors(Qt::transparent, Qt::transparent, kAccent, kFill, kWhite, kWhite);
+    QCOMPARE(paint(pButton).pixelColor(5, 5), kFill);
+    m_pWindow->setEnabled(true);
+    QCOMPARE(paint(pButton).pixelColor(5, 5), kAccent);
+}
+
+void TestCTextButton::plainRectangle_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("filled");
+    QTest::newRow("even size fills everything") << QSize(40, 20) << QSize(40, 20);
+    QTest::newRow("odd size leaves last column and row") << QSize(41, 21) << QSize(40, 20);
+}
+
+void TestCTextButton::plainRectangle()
+{
+    QFETCH(QSize, size);
+    QFETCH(QSize, filled);
+    CTextButton *pButton = makeButton();
+    pButton->resize(size);
+    setFillOnly(*pButton, kFill);
+
+    const QImage image = paint(pButton);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const bool bInFace = x < filled.width() && y < filled.height();
+            QCOMPARE(image.pixelColor(x, y).alpha(), bInFace ? 255 : 0);
+        }
+    }
+    QCOMPARE(image.pixelColor(0, 0), kFill);
+}
+
+void TestCTextButton::marginReducesCornerRadius()
+{
+    CTextButton *pButton = makeButton();
+    setFillOnly(*pButton, kFill);
+    pButton->setRadius(10);
+    pButton->setMargin(2);
+
+    const QImage image = paint(pButton);
+    QCOMPARE(image.pixelColor(1, 20).alpha(), 0);
+    QCOMPARE(image.pixelColor(2, 20), kFill);
+    // Where a radius-8 arc has ended but a radius-10 arc would still cut the edge.
+    QCOMPARE(image.pixelColor(2, 10), kFill);
+    QCOMPARE(image.pixelColor(10, 2), kFill);
+    // Inside and outside the arc on the diagonal.
+    QCOMPARE(image.pixelColor(5, 5), kFill);
+    QCOMPARE(image.pixelColor(3, 3).alpha(), 0);
+    QCOMPARE(image, referenceFace(kButtonSize, 2, 8));
+}
+
+void TestCTextButton::radiiGoClockwise()
+{
+    CTextButton *pButton = makeButton();
+    setFillOnly(*pButton, kFill);
+    pButton->setRadii(4, 8, 12, 16);
+
+    const QImage image = paint(pButton);
+    const int radiusOfQuadrant[] = {4, 8, 16, 12}; // top-left, top-right, bottom-left, bottom-right
+    for (int k = 0; k < 4; ++k)
+        QCOMPARE(quadrant(image, k),
+                 quadrant(referenceFace(kButtonSize, 0, radiusOfQuadrant[k]), k));
+}
+
+void TestCTextButton::gradientRunsLeftToRight()
+{
+    CTextButton *pButton = makeButton();
+    setFillOnly(*pButton, Qt::red);
+    pButton->setGradientColors(Qt::transparent, Qt::transparent, Qt::blue, Qt::blue,
+                               Qt::transparent, Qt::transparent);
+    QImage image = paint(pButton);
+    const QColor left = image.pixelColor(0, 20);
+    const QColor right = image.pixelColor(kButtonSize.width() - 1, 20);
+    QVERIFY2(left.red() > 240 && left.blue() < 15, qPrintable(left.name()));
+    QVERIFY2(right.blue() > 240 && right.red() < 15, qPrintable(right.name()));
+
+    pButton->setGradientOn(false);
+    image = paint(pButton);
+    QCOMPARE(image.pixelColor(kButtonSize.width() - 1, 20), QColor(Qt::red));
+}
+
+void TestCTextButton::borderNeedsColourAndWidth_data()
+{
+    QTest::addColumn<QColor>("border");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("painted");
+    QTest::newRow("black, 2 px") << QColor(Qt::black) << 2 << true;
+    QTest::newRow("black, no width") << QColor(Qt::black) << 0 << false;
+    QTest::newRow("transparent, 2 px") << QColor(Qt::transparent) << 2 << false;
+}
+
+void TestCTextButton::borderNeedsColourAndWidth()
+{
+    QFETCH(QColor, border);
+    QFETCH(int, width);
+    QFETCH(bool, painted);
+    CTextButton *pButton = makeButton();
+    pButton->setColors(border, border, Qt::transparent, Qt::transparent, Qt::transparent,
+                       Qt::transparent);
+    pButton->setBorderWidth(width);
+
+    const QImage image = paint(pButton);
+    const int nMiddleY = kButtonSize.height() / 2;
+    QCOMPARE(image.pixelColor(0, nMiddleY).alpha(), painted ? 255 : 0);
+    QCOMPARE(image.pixelColor(kButtonSize.width() - 1, nMiddleY).alpha(), painted ? 255 : 0);
+    QCOMPARE(image.pixelColor(kButtonSize.width() / 2, nMiddleY).alpha(), 0);
+}
+
+void TestCTextButton::textDrawnOnePixelHigh()
+{
+    CTextButton *pButton = makeButton("Save");
+    pButton->setColors(Qt::transparent, Qt::transparent, Qt::transparent, Qt::transparent,
+                       Qt::black, Qt::black);
+    const QImage image = paint(pButton);
+
+    QImage reference(kButtonSize, QImage::Format_ARGB32_Premultiplied);
+    reference.fill(Qt::transparent);
+    QPainter painter(&reference);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    painter.setFont(buttonFont("Arial", 14, 50));
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(0, 0), kButtonSize), Qt::AlignCenter, "Save");
+    painter.end();
+
+    const QPair<int, int> rows = rowsWithColour(image, Qt::black);
+    const QPair<int, int> referenceRows = rowsWithColour(reference, Qt::black);
+    QVERIFY(referenceRows.first > 0);
+    QCOMPARE(rows.first, referenceRows.first - 1);
+    QCOMPARE(rows.second, referenceRows.second - 1);
+}
+
+void TestCTextButton::autoWidthFitsShortText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<int>("padding");
+    QTest::newRow("Yes at 10 px") << "Yes" << 10 << kPadding;
+    QTest::newRow("Cancel at 16 px") << "Cancel" << 16 << kPadding;
+    QTest::newRow("Save with padding 6") << "Save" << 16 << 6;
+    QTest::newRow("no text") << "" << 14 << kPadding;
+}
+
+void TestCTextButton::autoWidthFitsShortText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pixelSize);
+    QFETCH(int, padding);
+    CTextButton *pButton = makeButton(text);
+    pButton->setFontSize(pixelSize);
+    pButton->setHPadding(padding);
+    pButton->setAutoWidth(true);
+
+    const int nTextWidth = textWidth(buttonFont("Arial", pixelSize, 50), kButtonSize, text);
+    QVERIFY(nTextWidth <= kMaxWidth);
+    paint(pButton);
+    QCOMPARE(pButton->width(), nTextWidth + 2 * padding);
+    QCOMPARE(pButton->minimumWidth(), pButton->maximumWidth());
+}
+
+void TestCTextButton::autoWidthOf40PxText()
+{
+    const QString strText = QStringLiteral("Save");
+    int nPixelSize = 0;
+    for (int nSize = 8; nSize <= 40 && nPixelSize == 0; ++nSize) {
+        if (textWidth(buttonFont("Arial", nSize, 50), kButtonSize, strText) == 40)
+            nPixelSize = nSize;
+    }
+    if (nPixelSize == 0)
+        QSKIP("no pixel size of the installed fallback font makes \"Save\" 40 px wide");
+
+    CTextButton *pButton = makeButton(strText);
+    pButton->setFontSize(nPixelSize);
+    pButton->setAutoWidth(true);
+    paint(pButton);
+    QCOMPARE(pButton->width(), 68);
+}
+
+void TestCTextButton::autoWidthShortensLongText()
+{
+    const QString strLong = QStringLiteral("Camera 192.168.100.200 on the third floor");
+    const QFont font = buttonFont("Arial", 14, 50);
+    QVERIFY(textWidth(font, kButtonSize, strLong) > kMaxWidth);
+    QString strShort;
+    for (int n = 1; strShort.isEmpty(); ++n) {
+        const QString strCandidate = strLong.left(n) + "...";
+        if (textWidth(font, kButtonSize, strCandidate) >= kMaxWidth)
+            strShort = strCandidate;
+    }
+
+    CTextButton *pButton = makeButton(strLong);
+    pButton->setAutoWidth(true);
+    const QImage image = paint(pButton);
+    QCOMPARE(pButton->width(), kMaxWidth + 2 * kPadding);
+    QCOMPARE(pButton->text(), strLong);
+
+    CTextButton *pReference = makeButton(strShort);
+    pReference->resize(pButton->size());
+    QCOMPARE(image, paint(pReference));
+    QVERIFY(textWidth(font, pButton->size(), strShort) >= kMaxWidth);
+}
+
+QTEST_MAIN(TestCTextButton)
+#include "tst_ctextbutton.moc"
