@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Checks run on edited network settings before they are written to a camera. Each answers
+// true or false and writes the reason for a refusal to the debug log; none keeps state.
+
+// True when ip is a dotted-quad IPv4 address that may be given to a host: four decimal
+// parts 0-255 without leading zeros, not loopback, not "0.0.0.0", last part neither 0 nor
+// 255 (every network is treated as a /24), not multicast, not reserved, not APIPA.
+// Logs the reason when refusing, and a confirmation when accepting.
+bool checkIpValid(const QString &strIp);
+
+// True when mask is a dotted-quad subnet mask (leading zeros allowed) whose one bits are
+// contiguous from the top, neither all zero nor all one. Logs the reason when refusing.
+bool checkMaskValid(const QString &strMask);
+
+// True when all three texts are IPv4 addresses and the first two agree on every bit set in
+// the mask. Logs nothing.
+bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QString &strMask);
