@@ -26,6 +26,14 @@ public:
         return pInstance;
     }
 
+    // Forgets the instance when it is pInstance: for singletons that a Qt parent deletes, so
+    // that a later get() creates a fresh one instead of returning a dangling pointer.
+    void forget(T *pInstance)
+    {
+        QMutexLocker locker(&m_mutex);
+        m_pInstance.testAndSetOrdered(pInstance, nullptr);
+    }
+
     // Deletes the instance, if any, under the same lock and forgets it.
     void destroy()
     {

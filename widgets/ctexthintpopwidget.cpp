@@ -45,6 +45,7 @@ CTextHintPopWidget::CTextHintPopWidget(QWidget *parent)
 
 CTextHintPopWidget::~CTextHintPopWidget()
 {
+    s_instance.forget(this);
     delete ui;
 }
 

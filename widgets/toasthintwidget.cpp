@@ -32,6 +32,7 @@ ToastHintWidget::ToastHintWidget(QWidget *parent)
 
 ToastHintWidget::~ToastHintWidget()
 {
+    s_instance.forget(this);
     delete ui;
 }
 
