@@ -1,0 +1,213 @@
+#include "net/chttp.h"
+
+#include <QDebug>
+#include <QHash>
+#include <QMetaEnum>
+#include <QNetworkAccessManager>
+#include <QNetworkConfiguration>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include "app/mainmodel.h"
+#include "core/commonsignal.h"
+#include "core/lazyinstance.h"
+#include "core/nametables.h"
+
+namespace {
+
+LazyInstance<CHttp> s_instance;
+
+constexpr char CMD_PROPERTY[] = "_cmd";
+constexpr char OVERSIZE_PROPERTY[] = "_oversize";
+constexpr int CMD_SET_ENV = 0;
+constexpr int TIPS_FAILED = 1;
+constexpr int REDIRECT_FIRST = 300;
+constexpr int REDIRECT_LAST = 399;
+
+struct Route
+{
+    int nKind;
+    int nFlag;
+};
+
+// Command number to the (kind, flag) pair the model's dispatcher chooses its parser by.
+const QHash<int, Route> s_hashRoutes = {
+    {0, {0, 1}},
+    {1, {0, 0}},
+    {2, {1, 0}},
+    {3, {2, 1}},
+};
+
+bool isRedirect(const QNetworkReply *pReply)
+{
+    const int nStatus = pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return nStatus >= REDIRECT_FIRST && nStatus <= REDIRECT_LAST;
+}
+
+} // namespace
+
+CHttp::CHttp(QObject *parent)
+    : CommunicationInterface(parent)
+{
+}
+
+CHttp *CHttp::getInstance()
+{
+    return s_instance.get([] { return new CHttp; });
+}
+
+void CHttp::destroyInstance()
+{
+    s_instance.destroy();
+}
+
+void CHttp::deliverReply(const QByteArray &baBody, int nKind, int nFlag, const QString &strIp)
+{
+    if (m_pReceiver)
+        m_pReceiver->onReply(baBody, nKind, nFlag, strIp);
+}
+
+void CHttp::setReceiver(MainModel *pReceiver)
+{
+    m_pReceiver = pReceiver;
+}
+
+void CHttp::httpGet(const QUrl &url, const QString &strCmd)
+{
+    QNetworkAccessManager *pManager = createManager();
+    trackReply(pManager->get(prepareRequest(QNetworkRequest(url))), strCmd);
+}
+
+void CHttp::httpPost(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd)
+{
+    QNetworkAccessManager *pManager = createManager();
+    const QByteArray baBody = body.toString(QUrl::FullyEncoded).toUtf8();
+    trackReply(pManager->post(prepareRequest(request), baBody), strCmd);
+}
+
+void CHttp::setTransferTimeout(int nTimeoutMs)
+{
+    m_nTransferTimeoutMs = nTimeoutMs;
+}
+
+int CHttp::transferTimeout() const
+{
+    return m_nTransferTimeoutMs;
+}
+
+int CHttp::pendingCount() const
+{
+    return m_nPending;
+}
+
+// Qt 5's bearer layer judges "the network" from NetworkManager or the interface list. In a
+// container, a network namespace or on a machine without NetworkManager it may find no
+// online configuration and fail every request to a non-loopback host at once ("Network
+// access is disabled", or a session error "The specified configuration cannot be used").
+// A camera on the LAN needs no managed session: the manager gets no bearer configuration
+// (so it opens no session) and is told the network is there.
+QNetworkAccessManager *CHttp::createManager()
+{
+    auto *pManager = new QNetworkAccessManager(this);
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    pManager->setConfiguration(QNetworkConfiguration());
+    pManager->setNetworkAccessible(QNetworkAccessManager::Accessible);
+    QT_WARNING_POP
+    return pManager;
+}
+
+// A camera that stops answering must not hold its request for good, and a redirect must
+// not lead the command elsewhere.
+QNetworkRequest CHttp::prepareRequest(const QNetworkRequest &request) const
+{
+    QNetworkRequest prepared(request);
+    prepared.setTransferTimeout(m_nTransferTimeoutMs);
+    prepared.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    return prepared;
+}
+
+void CHttp::trackReply(QNetworkReply *pReply, const QString &strCmd)
+{
+    pReply->setProperty(CMD_PROPERTY, strCmd);
+    limitReplySize(pReply);
+    ++m_nPending;
+    connect(pReply, &QNetworkReply::finished, this, &CHttp::slotHttpFinished, Qt::QueuedConnection);
+}
+
+// Counts the buffered body as it arrives; a device must not make us buffer without bound.
+void CHttp::limitReplySize(QNetworkReply *pReply)
+{
+    connect(pReply, &QNetworkReply::readyRead, pReply, [pReply] {
+        if (pReply->bytesAvailable() <= HTTP_MAX_REPLY_BYTES || pReply->property(OVERSIZE_PROPERTY).toBool())
+            return;
+        pReply->setProperty(OVERSIZE_PROPERTY, true);
+        pReply->abort();
+    });
+}
+
+void CHttp::slotHttpFinished()
+{
+    auto *pReply = qobject_cast<QNetworkReply *>(sender());
+    if (!pReply)
+        return;
+    const QString strIp = pReply->url().host(QUrl::FullyDecoded);
+    const int nCmd = getCmdIndex(pReply->property(CMD_PROPERTY).toString());
+    if (logFailure(pReply, strIp))
+        handleError(strIp, nCmd);
+    else
+        handleReply(pReply->readAll(), strIp, nCmd);
+    pReply->manager()->deleteLater();
+    pReply->deleteLater();
+    finishRequest();
+}
+
+// Writes the log line of a failed reply; false when the reply succeeded.
+bool CHttp::logFailure(QNetworkReply *pReply, const QString &strIp) const
+{
+    const QNetworkReply::NetworkError error = pReply->error();
+    if (pReply->property(OVERSIZE_PROPERTY).toBool()) {
+        qDebug() << "error:" << "reply body larger than" << HTTP_MAX_REPLY_BYTES << "bytes, aborted" << strIp;
+    } else if (error == QNetworkReply::TimeoutError) {
+        qDebug() << "errorTimeOut:" << pReply->errorString() << strIp;
+    } else if (error == QNetworkReply::OperationCanceledError) {
+        // Only the transfer timeout cancels a reply that we did not abort ourselves.
+        qDebug() << "errorTimeOut:" << "no data for" << m_nTransferTimeoutMs << "ms" << pReply->errorString() << strIp;
+    } else if (error != QNetworkReply::NoError) {
+        qDebug() << "error:" << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(error)
+                 << pReply->errorString() << strIp;
+    } else if (isRedirect(pReply)) {
+        qDebug() << "error:" << "redirect not followed, HTTP status"
+                 << pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() << strIp;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CHttp::handleReply(const QByteArray &baBody, const QString &strIp, int nCmd)
+{
+    const auto route = s_hashRoutes.constFind(nCmd);
+    if (route != s_hashRoutes.constEnd())
+        deliverReply(baBody, route->nKind, route->nFlag, strIp);
+}
+
+void CHttp::handleError(const QString &strIp, int nCmd)
+{
+    if (nCmd == CMD_SET_ENV) {
+        emit CommonSignal::getInstance()->sigShowTips(TIPS_FAILED);
+        return;
+    }
+    qDebug() << "error ip:" << strIp;
+}
+
+void CHttp::finishRequest()
+{
+    --m_nPending;
+    if (m_nPending != 0)
+        return;
+    qDebug() << "all requests finished, cleanup managers";
+    emit CommonSignal::getInstance()->sigGetEnvFinished();
+}

@@ -1,0 +1,6 @@
+#include "net/communicationinterface.h"
+
+CommunicationInterface::CommunicationInterface(QObject *parent)
+    : QObject(parent)
+{
+}

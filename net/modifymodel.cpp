@@ -1,0 +1,344 @@
+#include "net/modifymodel.h"
+
+#include <QDebug>
+#include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QNetworkInterface>
+#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QtEndian>
+
+#include <cmath>
+#include <limits>
+
+#include "core/commonsignal.h"
+#include "core/metatypes.h"
+#include "core/nametables.h"
+#include "net/chttp.h"
+
+namespace {
+
+constexpr char SEARCH_GROUP[] = "234.200.200.1";
+constexpr quint16 SEARCH_BIND_PORT = 54361;
+constexpr quint16 SEARCH_DEST_PORT = 54362;
+constexpr int SEARCH_WINDOW_MS = 2000;
+constexpr int RESULT_DELAY_MS = 2000;
+constexpr quint32 SEARCH_MAGIC = 0x12564387u;
+
+constexpr int CMD_SET_ENV = 0;
+constexpr int CMD_GET_ENV = 1;
+constexpr int CMD_QUERY_VERSION = 2;
+constexpr int CMD_REBOOT = 3;
+
+constexpr int KIND_ENV = 0;
+constexpr int KIND_VERSION = 1;
+constexpr int KIND_REBOOT = 2;
+constexpr int FLAG_READ = 0;
+constexpr int FLAG_REBOOT = 1;
+
+constexpr char DEVICE_URL_FORMAT[] = "http://%1/ajaxcom";
+constexpr char CMD_FIELD[] = "szCmd";
+constexpr char FORM_CONTENT_TYPE[] = "application/x-www-form-urlencoded";
+constexpr char GET_ENV_JSON[] = R"({"GetEnv":{"NetWork":{"nChannel":-1}}})";
+constexpr char QUERY_VERSION_JSON[] = R"({"QueryState":{"QueryVersion":{}}})";
+constexpr char REBOOT_JSON[] = R"({"SysCtrl":{"Reboot":{}}})";
+
+constexpr char KEY_SET_ENV[] = "SetEnv";
+constexpr char KEY_NETWORK[] = "NetWork";
+constexpr char KEY_VALUE[] = "stValue";
+constexpr char KEY_ETH[] = "stEth";
+constexpr char KEY_DNS[] = "stDns";
+constexpr char KEY_DNS1[] = "szDns1";
+constexpr char KEY_DNS2[] = "szDns2";
+constexpr char KEY_DEFAULT[] = "bDefault";
+constexpr char KEY_VALID[] = "byValid";
+constexpr char KEY_GATEWAY[] = "szGateway";
+constexpr char KEY_IP_ADDR[] = "szIPAddr";
+constexpr char KEY_MAC_ADDR[] = "szMacAddr";
+constexpr char KEY_SUB_MASK[] = "szSubMask";
+constexpr char KEY_RET_VAL[] = "nRetVal";
+constexpr char KEY_CAM_VERSION[] = "dwCamVersion";
+constexpr char KEY_ARM_VERSION[] = "dwArmVersion";
+constexpr char KEY_AF_VERSION[] = "dwAFVersion";
+
+// "byValid": static addressing is 5; bit 1 marks DHCP.
+constexpr int VALID_STATIC = 5;
+constexpr int VALID_DHCP_SHIFT = 1;
+constexpr int ETH_DEFAULT = 1;
+constexpr int RET_VAL_MISSING = -1;
+constexpr int VERSION_MISSING = 0;
+constexpr int VALID_MISSING = 0;
+
+constexpr char VERSION_FORMAT[] = "V%1.%2.%3";
+constexpr quint32 VERSION_PART_MASK = 0xFF;
+constexpr int VERSION_MAJOR_SHIFT = 16;
+constexpr int VERSION_MINOR_SHIFT = 8;
+
+QHostAddress searchGroup()
+{
+    return QHostAddress(QLatin1String(SEARCH_GROUP));
+}
+
+QUrl commandUrl(const QString &strIp)
+{
+    return QUrl(QString::fromLatin1(DEVICE_URL_FORMAT).arg(strIp), QUrl::TolerantMode);
+}
+
+QUrl commandUrlWithQuery(const QString &strIp, const QString &strValue)
+{
+    QUrl url = commandUrl(strIp);
+    QUrlQuery query;
+    query.addQueryItem(QLatin1String(CMD_FIELD), strValue);
+    url.setQuery(query);
+    return url;
+}
+
+// The document as query text; read back as UTF-8 so that no text is encoded twice.
+QString setEnvJson(const EthInfo_S &stEthInfo)
+{
+    const QJsonObject dns{{KEY_DNS1, stEthInfo.strDns1}, {KEY_DNS2, stEthInfo.strDns2}};
+    const int nValid = VALID_STATIC | (int(stEthInfo.nDhcp > 0) << VALID_DHCP_SHIFT);
+    const QJsonObject eth{
+        {KEY_DEFAULT, ETH_DEFAULT},
+        {KEY_VALID, nValid},
+        {KEY_GATEWAY, stEthInfo.strGateway},
+        {KEY_IP_ADDR, stEthInfo.strIPAddr},
+        {KEY_MAC_ADDR, stEthInfo.strMacAddr},
+        {KEY_SUB_MASK, stEthInfo.strSubMask},
+    };
+    const QJsonObject network{{KEY_DNS, dns}, {KEY_ETH, QJsonArray{eth}}};
+    const QJsonObject root{{KEY_SET_ENV, QJsonObject{{KEY_NETWORK, network}}}};
+    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
+}
+
+// A whole JSON number within the signed 32-bit range, else the default.
+int jsonInt(const QJsonValue &value, int nDefault)
+{
+    if (!value.isDouble())
+        return nDefault;
+    const double dValue = value.toDouble();
+    if (std::trunc(dValue) != dValue || dValue < std::numeric_limits<qint32>::min()
+        || dValue > std::numeric_limits<qint32>::max())
+        return nDefault;
+    return int(dValue);
+}
+
+// Bits 23-16, 15-8 and 7-0 as "V%1.%2.%3"; the highest byte is ignored.
+QString versionText(int nValue)
+{
+    const quint32 nBits = quint32(nValue);
+    return QString::fromLatin1(VERSION_FORMAT)
+        .arg((nBits >> VERSION_MAJOR_SHIFT) & VERSION_PART_MASK)
+        .arg((nBits >> VERSION_MINOR_SHIFT) & VERSION_PART_MASK)
+        .arg(nBits & VERSION_PART_MASK);
+}
+
+} // namespace
+
+ModifyModel::ModifyModel(QObject *parent)
+    : QObject(parent)
+    , m_pUdpSocket(new QUdpSocket(this))
+{
+    registerRecordMetaTypes();
+}
+
+void ModifyModel::slotSearchNetwork(QString strIp)
+{
+    if (m_bSearching)
+        return;
+    m_bReceived = false;
+    if (strIp.isEmpty() || !bindSearchSocket() || !joinSearchGroup(strIp)) {
+        abandonSearch();
+        return;
+    }
+    connect(m_pUdpSocket, &QUdpSocket::readyRead, this, &ModifyModel::slotRecvMsg);
+    m_bSearching = true;
+    sendSearchRequest();
+    QTimer::singleShot(SEARCH_WINDOW_MS, Qt::PreciseTimer, this, &ModifyModel::stopSearch);
+}
+
+bool ModifyModel::bindSearchSocket()
+{
+    if (m_pUdpSocket->bind(QHostAddress::AnyIPv4, SEARCH_BIND_PORT))
+        return true;
+    qDebug() << "create multicast bind port:" << SEARCH_BIND_PORT << " failed";
+    return false;
+}
+
+// Joins the group on the first interface that carries strIp, compared as text.
+bool ModifyModel::joinSearchGroup(const QString &strIp)
+{
+    const QList<QNetworkInterface> listInterfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : listInterfaces) {
+        const QList<QNetworkAddressEntry> listEntries = iface.addressEntries();
+        for (const QNetworkAddressEntry &entry : listEntries) {
+            if (entry.ip().toString() != strIp)
+                continue;
+            m_pUdpSocket->setMulticastInterface(iface);
+            if (m_pUdpSocket->joinMulticastGroup(searchGroup(), iface))
+                return true;
+            qDebug() << "joinMulticastGroup :" << SEARCH_GROUP << " failed";
+            return false;
+        }
+    }
+    qDebug() << "iface is error";
+    return false;
+}
+
+void ModifyModel::sendSearchRequest()
+{
+    QuillbootSearch_S stRequest;
+    stRequest.dwMagic = qToLittleEndian(SEARCH_MAGIC);
+    stRequest.dwRequestId = qToLittleEndian(QRandomGenerator::global()->generate());
+    const qint64 nWritten = m_pUdpSocket->writeDatagram(searchRecordToBytes(stRequest),
+                                                        searchGroup(), SEARCH_DEST_PORT);
+    if (nWritten == -1)
+        qDebug() << "Failed to send message to multicast group" << "error:" << m_pUdpSocket->errorString();
+}
+
+// A search that cannot start still ends, so that the caller is not left waiting.
+void ModifyModel::abandonSearch()
+{
+    closeSearchSocket();
+    emit CommonSignal::getInstance()->sigSearchResult(QList<QuillbootSearch_S>());
+    emit CommonSignal::getInstance()->sigGetEnvFinished();
+}
+
+void ModifyModel::closeSearchSocket()
+{
+    disconnect(m_pUdpSocket, &QUdpSocket::readyRead, this, &ModifyModel::slotRecvMsg);
+    m_pUdpSocket->abort();
+    m_pUdpSocket->close();
+}
+
+void ModifyModel::slotRecvMsg()
+{
+    m_bReceived = true;
+    if (m_listSearchResult.isEmpty())
+        m_bFirstReply = true;
+    while (m_pUdpSocket->hasPendingDatagrams()) {
+        QByteArray baDatagram(int(qMax<qint64>(m_pUdpSocket->pendingDatagramSize(), 0)), '\0');
+        m_pUdpSocket->readDatagram(baDatagram.data(), baDatagram.size());
+        m_listSearchResult.append(searchRecordFromBytes(baDatagram));
+    }
+    if (m_bFirstReply)
+        QTimer::singleShot(RESULT_DELAY_MS, Qt::PreciseTimer, this, &ModifyModel::emitSearchResult);
+    m_bFirstReply = false;
+}
+
+void ModifyModel::stopSearch()
+{
+    if (m_bSearching) {
+        m_bSearching = false;
+        m_pUdpSocket->leaveMulticastGroup(searchGroup(), m_pUdpSocket->multicastInterface());
+    }
+    if (m_pUdpSocket->state() != QAbstractSocket::UnconnectedState)
+        closeSearchSocket();
+    if (m_bReceived)
+        return;
+    emit CommonSignal::getInstance()->sigSearchResult(m_listSearchResult);
+    emit CommonSignal::getInstance()->sigGetEnvFinished();
+}
+
+void ModifyModel::emitSearchResult()
+{
+    emit CommonSignal::getInstance()->sigSearchResult(m_listSearchResult);
+    for (const QuillbootSearch_S &stRecord : qAsConst(m_listSearchResult))
+        qDebug() << searchRecordAddress(stRecord);
+    m_listSearchResult.clear();
+    qDebug() << "sigSearchResult ===========================";
+}
+
+void ModifyModel::slotGetFwVersion(QString strIp)
+{
+    QUrlQuery body;
+    body.addQueryItem(QLatin1String(CMD_FIELD), QLatin1String(QUERY_VERSION_JSON));
+    QNetworkRequest request(commandUrl(strIp));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QLatin1String(FORM_CONTENT_TYPE));
+    CHttp::getInstance()->httpPost(request, body, getCmdName(CMD_QUERY_VERSION));
+}
+
+void ModifyModel::slotGetEnv(QString strIp)
+{
+    const QByteArray baEncoded = QUrl::toPercentEncoding(QLatin1String(GET_ENV_JSON));
+    CHttp::getInstance()->httpGet(commandUrlWithQuery(strIp, QString::fromLatin1(baEncoded)), getCmdName(CMD_GET_ENV));
+}
+
+void ModifyModel::slotSetEthInfo(QString strIp, EthInfo_S stEthInfo)
+{
+    const QUrl url = commandUrlWithQuery(strIp, setEnvJson(stEthInfo));
+    qDebug() << "slotSetEthInfo:" << url.toString();
+    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CMD_SET_ENV));
+}
+
+void ModifyModel::slotDevReboot(QString strIp)
+{
+    const QUrl url = commandUrlWithQuery(strIp, QLatin1String(REBOOT_JSON));
+    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CMD_REBOOT));
+}
+
+void ModifyModel::dispatchReply(const QByteArray &baBody, int nKind, int nFlag, const QString &strIp)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(baBody, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return;
+    const QJsonObject root = document.object();
+    if (nKind == KIND_ENV && nFlag == FLAG_READ)
+        dealGetEnv(root, strIp);
+    else if (nKind == KIND_ENV)
+        dealSetEnv(root, strIp);
+    else if (nKind == KIND_VERSION && nFlag == FLAG_READ)
+        dealQueryVersion(root, strIp);
+    else if (nKind == KIND_REBOOT && nFlag == FLAG_REBOOT)
+        dealDevReboot(root, strIp);
+}
+
+void ModifyModel::dealGetEnv(const QJsonObject &root, const QString &strIp)
+{
+    const QJsonObject value = root.value(KEY_VALUE).toObject();
+    const QJsonArray listEth = value.value(KEY_ETH).toArray();
+    if (listEth.isEmpty())
+        return;
+    EthInfo_S stEthInfo;
+    const QJsonObject eth = listEth.first().toObject();
+    stEthInfo.strIPAddr = eth.value(KEY_IP_ADDR).toString();
+    stEthInfo.strSubMask = eth.value(KEY_SUB_MASK).toString();
+    stEthInfo.strGateway = eth.value(KEY_GATEWAY).toString();
+    stEthInfo.strMacAddr = eth.value(KEY_MAC_ADDR).toString();
+    stEthInfo.nDhcp = (jsonInt(eth.value(KEY_VALID), VALID_MISSING) >> VALID_DHCP_SHIFT) & 1;
+    const QJsonObject dns = value.value(KEY_DNS).toObject();
+    stEthInfo.strDns1 = dns.value(KEY_DNS1).toString();
+    stEthInfo.strDns2 = dns.value(KEY_DNS2).toString();
+    emit CommonSignal::getInstance()->sigUpdateEthInfo(strIp, stEthInfo);
+}
+
+void ModifyModel::dealSetEnv(const QJsonObject &root, const QString &strIp)
+{
+    emit CommonSignal::getInstance()->sigSetEthStatus(strIp, jsonInt(root.value(KEY_RET_VAL), RET_VAL_MISSING));
+}
+
+void ModifyModel::dealQueryVersion(const QJsonObject &root, const QString &strIp)
+{
+    const QJsonObject value = root.value(KEY_VALUE).toObject();
+    if (value.isEmpty())
+        return;
+    FwVersion_S stFwVersion;
+    stFwVersion.strCamVersion = versionText(jsonInt(value.value(KEY_CAM_VERSION), VERSION_MISSING));
+    stFwVersion.strArmVersion = versionText(jsonInt(value.value(KEY_ARM_VERSION), VERSION_MISSING));
+    stFwVersion.strAFVersion = versionText(jsonInt(value.value(KEY_AF_VERSION), VERSION_MISSING));
+    emit CommonSignal::getInstance()->sigUpdateFwVersion(strIp, stFwVersion);
+}
+
+void ModifyModel::dealDevReboot(const QJsonObject &root, const QString &strIp)
+{
+    const int nRetVal = jsonInt(root.value(KEY_RET_VAL), RET_VAL_MISSING);
+    qDebug().noquote() << QStringLiteral("dealDevReboot[%1]: %2").arg(strIp).arg(nRetVal);
+}
