@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include "tools/camsim/hostilemode.h"
+
+// Everything the command line decides. Per-camera maps are keyed by camera index, with
+// kAllCameras for a value that applies to every camera without its own.
+struct CamSimConfig_S
+{
+    static constexpr int kAllCameras = -1;
+    static constexpr int kExtraCamera = -1;
+
+    int nCameras = 8;
+    QStringList listAddresses; // one per regular camera, already expanded
+    QString strSubMask;
+    QString strGateway;
+    quint32 nSeed = 1;
+    QString strInterface;
+    quint16 nHttpPort = 80;
+    bool bSharedAddress = false;
+    QHash<int, int> hashSetEnvStatus;
+    QHash<int, int> hashDelayMs;
+    int nSilentHttp = 0;
+    int nRebootMs = 3000;
+    QList<QPair<HostileMode, int>> listHostile; // mode and camera, or kExtraCamera
+    QString strTrapAddress;
+    int nFloodCount = 10000;
+    int nOversizeMb = 100;
+    int nTrickleMs = 1000;
+    QString strLogFile;
+    bool bManageAddresses = false;
+    bool bPrintAddresses = false;
+    bool bExitWithParent = false;
+};
