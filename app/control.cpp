@@ -1,0 +1,59 @@
+#include "app/control.h"
+
+#include "app/mainmodel.h"
+#include "core/commonsignal.h"
+#include "net/chttp.h"
+#include "net/modifymodel.h"
+#include "ui/mainwindow.h"
+#include "ui/modifymodule.h"
+
+Control::Control(QObject *parent)
+    : QObject(parent)
+{
+    m_pMainWindow = new MainWindow;
+    m_pMainModel = new MainModel;
+    connectHub();
+    CHttp::getInstance()->setReceiver(m_pMainModel);
+    m_pMainWindow->show();
+}
+
+Control::~Control()
+{
+    delete m_pMainWindow;
+    m_pMainWindow = nullptr;
+    delete m_pMainModel;
+    m_pMainModel = nullptr;
+    CHttp::destroyInstance();
+}
+
+MainWindow *Control::getMainWindow() const
+{
+    return m_pMainWindow;
+}
+
+MainModel *Control::getMainModel() const
+{
+    return m_pMainModel;
+}
+
+// One connection per hub signal, in the hub's signal order.
+void Control::connectHub()
+{
+    CommonSignal *pHub = CommonSignal::getInstance();
+    ModifyModel *pModel = m_pMainModel->getModifyModel();
+    ModifyModule *pView = m_pMainWindow->getModifyModule();
+
+    connect(pHub, &CommonSignal::sigSearchNetwork, pModel, &ModifyModel::slotSearchNetwork);
+    connect(pHub, &CommonSignal::sigSearchResult, pView, &ModifyModule::slotSearchResult);
+    connect(pHub, &CommonSignal::sigGetFwVersion, pModel, &ModifyModel::slotGetFwVersion);
+    connect(pHub, &CommonSignal::sigUpdateFwVersion, pView, &ModifyModule::slotUpdateFwVersion);
+    connect(pHub, &CommonSignal::sigGetEnv, pModel, &ModifyModel::slotGetEnv);
+    connect(pHub, &CommonSignal::sigUpdateEthInfo, pView, &ModifyModule::slotUpdateEthInfo);
+    connect(pHub, &CommonSignal::sigGetEnvFinished, pView, &ModifyModule::slotGetEnvFinished);
+    connect(pHub, &CommonSignal::sigSetEthInfo, pModel, &ModifyModel::slotSetEthInfo);
+    connect(pHub, &CommonSignal::sigSetEthStatus, pView, &ModifyModule::slotUpdateEthStatus);
+    connect(pHub, &CommonSignal::sigShowTips, m_pMainWindow, &MainWindow::slotShowTips);
+    connect(pHub, &CommonSignal::sigDevReboot, pModel, &ModifyModel::slotDevReboot);
+    connect(pHub, &CommonSignal::sigSdkUpdateDevInfo, pView, &ModifyModule::slotSdkUpdateDevInfo);
+    connect(pHub, &CommonSignal::sigSdkGetInfoFinished, pView, &ModifyModule::slotSdkGetInfoFinished);
+}
