@@ -1,0 +1,924 @@
+// The device view on its own: the view's half of the hub wiring is made here, and the hub
+// signals the models would send are emitted by the test. No model is connected, so
+// nothing is sent anywhere: addresses outside loopback only ever appear as texts.
+
+#include <QtTest>
+
+#include <QBoxLayout>
+#include <QHeaderView>
+#include <QHostAddress>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkInterface>
+#include <QScopedPointer>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <cstring>
+
+#include "core/commonsignal.h"
+#include "core/metatypes.h"
+#include "ui/modifymodule.h"
+#include "widgets/ccombobox.h"
+#include "widgets/ctext.h"
+#include "widgets/ctextbutton.h"
+#include "widgets/ctexthintpopwidget.h"
+#include "widgets/toasthintwidget.h"
+#include "widgets/toggleswitch.h"
+
+// Runs a helper that checks as it goes, and leaves the test function once a check failed.
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+namespace {
+
+const QString kSaveQuestion = QStringLiteral("Are you sure to save the changes and reboot the camera now?");
+
+QuillbootSearch_S searchReply(const QString &strAddress, qint32 nPort = 80)
+{
+    QuillbootSearch_S stReply;
+    const QByteArray baAddress = strAddress.toLatin1();
+    std::memcpy(stReply.szIp, baAddress.constData(), size_t(qMin(baAddress.size(), int(sizeof(stReply.szIp)) - 1)));
+    stReply.dwPort = qToLittleEndian(nPort);
+    return stReply;
+}
+
+EthInfo_S ethInfo(const QString &strAddress, const QString &strMac, int nDhcp = 0)
+{
+    EthInfo_S stEthInfo;
+    stEthInfo.strIPAddr = strAddress;
+    stEthInfo.strSubMask = QStringLiteral("255.255.255.0");
+    stEthInfo.strGateway = QStringLiteral("10.0.0.1");
+    stEthInfo.strMacAddr = strMac;
+    stEthInfo.nDhcp = nDhcp;
+    stEthInfo.strDns1 = QStringLiteral("127.0.0.53");
+    stEthInfo.strDns2 = QStringLiteral("127.0.0.54");
+    return stEthInfo;
+}
+
+FwVersion_S fwVersion(const QString &strCam, const QString &strArm, const QString &strAF)
+{
+    FwVersion_S stFwVersion;
+    stFwVersion.strCamVersion = strCam;
+    stFwVersion.strArmVersion = strArm;
+    stFwVersion.strAFVersion = strAF;
+    return stFwVersion;
+}
+
+DevInfo_S sdkReport(const QString &strAddress, const QString &strMac)
+{
+    DevInfo_S stDevInfo;
+    stDevInfo.strIPAddr = strAddress;
+    stDevInfo.strSubMask = QStringLiteral("255.255.0.0");
+    stDevInfo.strGateway = QStringLiteral("10.0.200.1");
+    stDevInfo.strMacAddr = strMac;
+    stDevInfo.strCamVersion = QStringLiteral("V3.1.4");
+    stDevInfo.strArmVersion = QStringLiteral("V1.5.9");
+    stDevInfo.strAFVersion = QStringLiteral("V2.6.5");
+    return stDevInfo;
+}
+
+QString toastText()
+{
+    return ToastHintWidget::getInstance()->findChild<CText *>(QStringLiteral("tipText"))->text();
+}
+
+} // namespace
+
+class TestModifyModule : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void slotsInMetaObjectOrder();
+    void formHasFixedSizes_data();
+    void formHasFixedSizes();
+    void searchBarStretchFactors();
+    void tableHeaderAndRows();
+    void columnWidthsFollowWidth_data();
+    void columnWidthsFollowWidth();
+    void setScaleResizesFonts_data();
+    void setScaleResizesFonts();
+    void localAddressesAreIpv4WithoutLoopback();
+
+    void searchEmptiesTableAndDisablesButton();
+    void searchResultsBecomeRows();
+    void replyAddressMustBeDottedQuad_data();
+    void replyAddressMustBeDottedQuad();
+    void sdkEndRequestsEveryRowAndEnablesSearch();
+    void settingsFillRowsOfSharedAddressInOrder();
+    void sdkReportCompletesSecondCameraOfAddress();
+    void emptyMacReplyTakesSdkRecord();
+    void firmwareBeforeSettings();
+    void unansweredRowKeepsButtonsDisabled();
+    void replyForUnknownAddressIsDropped();
+    void secondSearchRenumbersRows();
+
+    void saveSendsEditedRowAfterConfirmation();
+    void toggleRecordsDhcpOfItsRow();
+    void declineSendsNothing();
+    void invalidValuesGiveFormErrorAfterConfirmation_data();
+    void invalidValuesGiveFormErrorAfterConfirmation();
+    void statusShowsResultAndRebootsOnSuccess_data();
+    void statusShowsResultAndRebootsOnSuccess();
+    void cancelRestoresStoredRow();
+    void refusedWriteKeepsCameraValues();
+    void pendingSavesAreKeptPerAddress();
+
+private:
+    void connectHub();
+    void listCameras(const QStringList &listAddress, const QList<DevInfo_S> &listSdk = {});
+    void fillRow(const QString &strAddress, const QString &strMac, int nDhcp = 0);
+    void typeIntoCell(int row, int column, const QString &strText);
+    void clickRowButton(const QString &strName, int row);
+    void clickPopButton(const QString &strName);
+    void saveRow(int row);
+    QString cell(int row, int column) const;
+    CTextButton *rowButton(const QString &strName, int row) const;
+    ToggleSwitch *rowSwitch(int row) const;
+    QTableWidget *table() const;
+
+    QScopedPointer<ModifyModule> m_pView;
+};
+
+void TestModifyModule::initTestCase()
+{
+    registerRecordMetaTypes();
+}
+
+void TestModifyModule::init()
+{
+    m_pView.reset(new ModifyModule);
+    connectHub();
+    m_pView->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pView.data()));
+}
+
+void TestModifyModule::cleanup()
+{
+    m_pView.reset();
+    CTextHintPopWidget::getInstance()->hide();
+    ToastHintWidget::getInstance()->hide();
+}
+
+void TestModifyModule::connectHub()
+{
+    CommonSignal *pHub = CommonSignal::getInstance();
+    ModifyModule *pView = m_pView.data();
+    connect(pHub, &CommonSignal::sigSearchResult, pView, &ModifyModule::slotSearchResult);
+    connect(pHub, &CommonSignal::sigUpdateFwVersion, pView, &ModifyModule::slotUpdateFwVersion);
+    connect(pHub, &CommonSignal::sigUpdateEthInfo, pView, &ModifyModule::slotUpdateEthInfo);
+    connect(pHub, &CommonSignal::sigGetEnvFinished, pView, &ModifyModule::slotGetEnvFinished);
+    connect(pHub, &CommonSignal::sigSetEthStatus, pView, &ModifyModule::slotUpdateEthStatus);
+    connect(pHub, &CommonSignal::sigSdkUpdateDevInfo, pView, &ModifyModule::slotSdkUpdateDevInfo);
+    connect(pHub, &CommonSignal::sigSdkGetInfoFinished, pView, &ModifyModule::slotSdkGetInfoFinished);
+}
+
+// Lists the given search replies the way the multicast search would deliver them, hands
+// the SDK reports to the view while the SDK search runs, and waits for its end.
+void TestModifyModule::listCameras(const QStringList &listAddress, const QList<DevInfo_S> &listSdk)
+{
+    CommonSignal *pHub = CommonSignal::getInstance();
+    QSignalSpy finishedSpy(pHub, &CommonSignal::sigSdkGetInfoFinished);
+    QList<QuillbootSearch_S> listReply;
+    for (const QString &strAddress : listAddress)
+        listReply.append(searchReply(strAddress));
+    emit pHub->sigSearchResult(listReply);
+    for (const DevInfo_S &stReport : listSdk)
+        emit pHub->sigSdkUpdateDevInfo(stReport);
+    QTRY_COMPARE(finishedSpy.count(), 1);
+}
+
+void TestModifyModule::fillRow(const QString &strAddress, const QString &strMac, int nDhcp)
+{
+    emit CommonSignal::getInstance()->sigUpdateEthInfo(strAddress, ethInfo(strAddress, strMac, nDhcp));
+}
+
+QTableWidget *TestModifyModule::table() const
+{
+    return m_pView->findChild<QTableWidget *>(QStringLiteral("ipTable"));
+}
+
+QString TestModifyModule::cell(int row, int column) const
+{
+    const QTableWidgetItem *pItem = table()->item(row, column);
+    return pItem ? pItem->text() : QString();
+}
+
+CTextButton *TestModifyModule::rowButton(const QString &strName, int row) const
+{
+    return m_pView->findChild<CTextButton *>(strName + QString::number(row));
+}
+
+ToggleSwitch *TestModifyModule::rowSwitch(int row) const
+{
+    QWidget *pCell = table()->cellWidget(row, 4);
+    return pCell ? pCell->findChild<ToggleSwitch *>() : nullptr;
+}
+
+void TestModifyModule::typeIntoCell(int row, int column, const QString &strText)
+{
+    QTableWidget *pTable = table();
+    QTableWidgetItem *pItem = pTable->item(row, column);
+    QVERIFY(pItem);
+    QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, pTable->visualItemRect(pItem).center());
+    QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, pTable->visualItemRect(pItem).center());
+    QLineEdit *pEditor = nullptr;
+    QTRY_VERIFY((pEditor = pTable->viewport()->findChild<QLineEdit *>()) && pEditor->isVisible());
+    pEditor->selectAll();
+    QTest::keyClicks(pEditor, strText);
+    QTest::keyClick(pEditor, Qt::Key_Return);
+    QTRY_COMPARE(cell(row, column), strText);
+}
+
+void TestModifyModule::clickRowButton(const QString &strName, int row)
+{
+    CTextButton *pButton = rowButton(strName, row);
+    QVERIFY(pButton);
+    QVERIFY(pButton->isEnabled());
+    QTest::mouseClick(pButton, Qt::LeftButton);
+}
+
+void TestModifyModule::clickPopButton(const QString &strName)
+{
+    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+    QTRY_VERIFY(pPop->isVisible());
+    CTextButton *pButton = pPop->findChild<CTextButton *>(strName);
+    QVERIFY(pButton);
+    QTest::mouseClick(pButton, Qt::LeftButton);
+}
+
+void TestModifyModule::saveRow(int row)
+{
+    STEP(clickRowButton(QStringLiteral("saveBtn"), row));
+    STEP(clickPopButton(QStringLiteral("sureBtn")));
+}
+
+// ---------------------------------------------------------------- form and table
+
+void TestModifyModule::slotsInMetaObjectOrder()
+{
+    const QStringList listExpected = {
+        "slotSearchResult(QList<QuillbootSearch_S>)", "slotUpdateFwVersion(QString,FwVersion_S)",
+        "slotUpdateEthInfo(QString,EthInfo_S)",        "slotGetEnvFinished()",
+        "slotSave()",                                  "slotCancel()",
+        "slotToggleChanged(bool)",                     "slotUpdateEthStatus(QString,int)",
+        "slotSdkUpdateDevInfo(DevInfo_S)",             "slotSdkGetInfoFinished()",
+        "searchIp()"};
+    const QMetaObject *pMeta = &ModifyModule::staticMetaObject;
+    QStringList listSlots;
+    for (int nIndex = pMeta->methodOffset(); nIndex < pMeta->methodCount(); ++nIndex) {
+        QCOMPARE(pMeta->method(nIndex).methodType(), QMetaMethod::Slot);
+        listSlots.append(QString::fromLatin1(pMeta->method(nIndex).methodSignature()));
+    }
+    QCOMPARE(listSlots, listExpected);
+    QCOMPARE(pMeta->method(pMeta->indexOfSlot("searchIp()")).access(), QMetaMethod::Private);
+}
+
+void TestModifyModule::formHasFixedSizes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QSize>("maximum");
+
+    const int nMax = QWIDGETSIZE_MAX;
+    QTest::newRow("view") << "ModifyModule" << QSize(1107, 639) << QSize(nMax, nMax);
+    QTest::newRow("bg") << "bg" << QSize(1107, 639) << QSize(nMax, nMax);
+    QTest::newRow("localIpBg") << "localIpBg" << QSize(0, 43) << QSize(nMax, 43);
+    QTest::newRow("widget") << "widget" << QSize(98, 43) << QSize(98, 43);
+    QTest::newRow("localIpText") << "localIpText" << QSize(85, 35) << QSize(65536, 35);
+    QTest::newRow("localIpCombo") << "localIpCombo" << QSize(128, 30) << QSize(128, 30);
+    QTest::newRow("toolButton") << "toolButton" << QSize(93, 30) << QSize(93, 30);
+    QTest::newRow("ipTable") << "ipTable" << QSize(1055, 435) << QSize(nMax, nMax);
+}
+
+void TestModifyModule::formHasFixedSizes()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, minimum);
+    QFETCH(QSize, maximum);
+
+    QWidget *pWidget = name == m_pView->objectName() ? m_pView.data() : m_pView->findChild<QWidget *>(name);
+    QVERIFY2(pWidget, qPrintable(name));
+    QCOMPARE(pWidget->minimumSize(), minimum);
+    QCOMPARE(pWidget->maximumSize(), maximum);
+}
+
+void TestModifyModule::searchBarStretchFactors()
+{
+    auto *pBar = qobject_cast<QBoxLayout *>(m_pView->findChild<QWidget *>(QStringLiteral("localIpBg"))->layout());
+    QVERIFY(pBar);
+    const QList<int> listBar = {98, 10, 128, 12, 93, 575};
+    QCOMPARE(pBar->count(), listBar.size());
+    for (int nIndex = 0; nIndex < listBar.size(); ++nIndex)
+        QCOMPARE(pBar->stretch(nIndex), listBar.at(nIndex));
+    QCOMPARE(pBar->contentsMargins(), QMargins(12, 0, 12, 0));
+
+    auto *pSearch = qobject_cast<QBoxLayout *>(m_pView->findChild<QWidget *>(QStringLiteral("searchBg"))->layout());
+    QVERIFY(pSearch);
+    QCOMPARE(pSearch->stretch(0), 43);
+    QCOMPARE(pSearch->stretch(1), 568);
+
+    auto *pToolButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    QCOMPARE(pToolButton->text(), QStringLiteral("Search"));
+    QCOMPARE(pToolButton->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    QCOMPARE(m_pView->findChild<CText *>(QStringLiteral("localIpText"))->text(), QStringLiteral("Computer IP "));
+}
+
+void TestModifyModule::tableHeaderAndRows()
+{
+    QTableWidget *pTable = table();
+    const QStringList listHeader = {"No.", "IP Address", "Subnet Mask", "Gateway", "DHCP", "MAC", "FW Version", "Operation"};
+    QCOMPARE(pTable->columnCount(), listHeader.size());
+    for (int nColumn = 0; nColumn < listHeader.size(); ++nColumn)
+        QCOMPARE(pTable->horizontalHeaderItem(nColumn)->text(), listHeader.at(nColumn));
+    QCOMPARE(pTable->horizontalHeader()->height(), 40);
+    QCOMPARE(pTable->horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    QVERIFY(!pTable->horizontalHeader()->sectionsClickable());
+    QVERIFY(pTable->verticalHeader()->isHidden());
+    QCOMPARE(pTable->verticalHeader()->defaultSectionSize(), 30);
+    QCOMPARE(pTable->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(!pTable->showGrid());
+    QCOMPARE(pTable->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+void TestModifyModule::columnWidthsFollowWidth_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QList<int>>("widths");
+
+    QTest::newRow("1107") << 1107 << QList<int>{64, 141, 141, 141, 88, 167, 167, 141};
+    QTest::newRow("1452") << 1452 << QList<int>{85, 187, 187, 187, 117, 222, 222, 187};
+}
+
+void TestModifyModule::columnWidthsFollowWidth()
+{
+    QFETCH(int, width);
+    QFETCH(QList<int>, widths);
+
+    m_pView->resize(width + 1, 700);
+    m_pView->resize(width, 700);
+    QTRY_COMPARE(m_pView->width(), width);
+    for (int nColumn = 0; nColumn < widths.size(); ++nColumn)
+        QCOMPARE(table()->columnWidth(nColumn), widths.at(nColumn));
+}
+
+void TestModifyModule::setScaleResizesFonts_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QString>("headerFont");
+    QTest::addColumn<QString>("tableFont");
+    QTest::addColumn<int>("buttonSize");
+
+    QTest::newRow("1") << 1.0 << "font:16px Microsoft YaHei" << "font:14px Microsoft YaHei" << 16;
+    QTest::newRow("1.5") << 1.5 << "font:24px Microsoft YaHei" << "font:21px Microsoft YaHei" << 24;
+    QTest::newRow("1.75") << 1.75 << "font:28px Microsoft YaHei" << "font:24.5px Microsoft YaHei" << 28;
+}
+
+void TestModifyModule::setScaleResizesFonts()
+{
+    QFETCH(double, scale);
+    QFETCH(QString, headerFont);
+    QFETCH(QString, tableFont);
+    QFETCH(int, buttonSize);
+
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    m_pView->setScale(scale);
+
+    QTableWidget *pTable = table();
+    QVERIFY(pTable->horizontalHeader()->styleSheet().contains(headerFont));
+    QVERIFY(pTable->styleSheet().contains(tableFont));
+    if (scale == 1.5) {
+        pTable->ensurePolished();
+        QCOMPARE(pTable->font().pixelSize(), 21);
+    }
+
+    // The row button must paint exactly like a button set up alike at the scaled size.
+    CTextButton *pSave = rowButton(QStringLiteral("saveBtn"), 0);
+    QVERIFY(pSave);
+    CTextButton reference(QStringLiteral("Save"));
+    reference.setFontFamily(QStringLiteral("Microsoft YaHei"));
+    reference.setFontSize(buttonSize);
+    reference.setBorderWidth(0);
+    reference.setColors(Qt::transparent, Qt::transparent, Qt::transparent, Qt::transparent,
+                        QColor("#00B7FF"), QColor("#7f7f7f"));
+    reference.setEnabled(false);
+    reference.resize(pSave->size());
+    const QImage::Format format = QImage::Format_ARGB32_Premultiplied;
+    QCOMPARE(pSave->grab().toImage().convertToFormat(format), reference.grab().toImage().convertToFormat(format));
+}
+
+void TestModifyModule::localAddressesAreIpv4WithoutLoopback()
+{
+    auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
+    QStringList listExpected;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            listExpected.append(address.toString());
+    }
+    QStringList listShown;
+    for (int nIndex = 0; nIndex < pCombo->count(); ++nIndex)
+        listShown.append(pCombo->itemText(nIndex));
+    QCOMPARE(listShown, listExpected);
+    QVERIFY(!listShown.contains(QStringLiteral("127.0.0.1")));
+    QCOMPARE(pCombo->currentIndex(), listShown.isEmpty() ? -1 : 0);
+}
+
+// ---------------------------------------------------------------- search cycle
+
+void TestModifyModule::searchEmptiesTableAndDisablesButton()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    QCOMPARE(table()->rowCount(), 1);
+
+    auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
+    pCombo->clear();
+    pCombo->addItem(QStringLiteral("127.0.0.1"));
+    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    QSignalSpy searchSpy(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork);
+    QTest::mouseClick(pButton, Qt::LeftButton);
+
+    QCOMPARE(searchSpy.count(), 1);
+    QCOMPARE(searchSpy.at(0).at(0).toString(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(table()->rowCount(), 0);
+    QVERIFY(!pButton->isEnabled());
+
+    STEP(listCameras({QStringLiteral("127.0.0.22")}));
+    QVERIFY(pButton->isEnabled());
+}
+
+void TestModifyModule::searchResultsBecomeRows()
+{
+    CommonSignal *pHub = CommonSignal::getInstance();
+    QSignalSpy finishedSpy(pHub, &CommonSignal::sigSdkGetInfoFinished);
+    emit pHub->sigSearchResult({searchReply(QStringLiteral("127.0.0.21"), 8000),
+                                searchReply(QStringLiteral("127.0.0.22")),
+                                searchReply(QStringLiteral("127.0.0.21"))});
+    QTableWidget *pTable = table();
+    QCOMPARE(pTable->rowCount(), 3);
+    const QStringList listAddress = {"127.0.0.21", "127.0.0.22", "127.0.0.21"};
+    for (int row = 0; row < listAddress.size(); ++row) {
+        QCOMPARE(cell(row, 0), QString::number(row + 1));
+        QCOMPARE(cell(row, 1), listAddress.at(row));
+        for (int nColumn : {2, 3, 5, 6})
+            QVERIFY(cell(row, nColumn).isEmpty());
+        for (int nColumn : {0, 1, 2, 3, 5, 6})
+            QCOMPARE(pTable->item(row, nColumn)->textAlignment(), int(Qt::AlignCenter));
+        for (int nColumn : {0, 5, 6, 7})
+            QVERIFY(!(pTable->item(row, nColumn)->flags() & Qt::ItemIsEditable));
+        for (int nColumn : {1, 2, 3})
+            QVERIFY(pTable->item(row, nColumn)->flags() & Qt::ItemIsEditable);
+        QVERIFY(rowSwitch(row));
+        QCOMPARE(rowSwitch(row)->size(), QSize(30, 15));
+        QVERIFY(!rowSwitch(row)->isChecked());
+        QCOMPARE(rowButton(QStringLiteral("saveBtn"), row)->text(), QStringLiteral("Save"));
+        QCOMPARE(rowButton(QStringLiteral("cancelBtn"), row)->text(), QStringLiteral("Cancel"));
+        QVERIFY(!rowButton(QStringLiteral("saveBtn"), row)->isEnabled());
+        QVERIFY(!rowButton(QStringLiteral("cancelBtn"), row)->isEnabled());
+    }
+    QTRY_COMPARE(finishedSpy.count(), 1);
+}
+
+void TestModifyModule::replyAddressMustBeDottedQuad_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("user part") << "a@203.0.113.9" << false;
+    QTest::newRow("port and path") << "203.0.113.9:8080/x?" << false;
+    QTest::newRow("one number") << "2130706433" << false;
+    QTest::newRow("host name") << "evil.example" << false;
+    QTest::newRow("short form") << "127.1" << false;
+    QTest::newRow("blank around") << " 127.0.0.23" << false;
+    QTest::newRow("ipv6") << "::1" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("foreign subnet") << "192.168.1.64" << true;
+    QTest::newRow("loopback") << "127.0.0.23" << true;
+}
+
+// The address of a reply becomes the host of the row's requests; only the text check is
+// exercised here, and the requests it would trigger are only counted on the hub.
+void TestModifyModule::replyAddressMustBeDottedQuad()
+{
+    QFETCH(QString, address);
+    QFETCH(bool, listed);
+
+    QSignalSpy envSpy(CommonSignal::getInstance(), &CommonSignal::sigGetEnv);
+    QSignalSpy fwSpy(CommonSignal::getInstance(), &CommonSignal::sigGetFwVersion);
+    STEP(listCameras({QStringLiteral("127.0.0.21"), address, QStringLiteral("127.0.0.22")}));
+
+    QStringList listExpected = {"127.0.0.21", "127.0.0.22"};
+    if (listed)
+        listExpected.insert(1, address);
+    QCOMPARE(table()->rowCount(), listExpected.size());
+    QStringList listRequested;
+    for (int row = 0; row < table()->rowCount(); ++row) {
+        QCOMPARE(cell(row, 0), QString::number(row + 1));
+        QCOMPARE(cell(row, 1), listExpected.at(row));
+    }
+    for (const QList<QVariant> &listArgs : qAsConst(envSpy))
+        listRequested.append(listArgs.at(0).toString());
+    QCOMPARE(listRequested, listExpected);
+    QCOMPARE(fwSpy.count(), listExpected.size());
+}
+
+void TestModifyModule::sdkEndRequestsEveryRowAndEnablesSearch()
+{
+    CommonSignal *pHub = CommonSignal::getInstance();
+    QStringList listOrder;
+    connect(pHub, &CommonSignal::sigGetFwVersion, m_pView.data(),
+            [&listOrder](const QString &strIp) { listOrder.append("fw " + strIp); });
+    connect(pHub, &CommonSignal::sigGetEnv, m_pView.data(),
+            [&listOrder](const QString &strIp) { listOrder.append("env " + strIp); });
+
+    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    pButton->setEnabled(false);
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22")}));
+
+    const QStringList listExpected = {"fw 127.0.0.21", "env 127.0.0.21", "fw 127.0.0.21",
+                                      "env 127.0.0.21", "fw 127.0.0.22", "env 127.0.0.22"};
+    QCOMPARE(listOrder, listExpected);
+    QVERIFY(pButton->isEnabled());
+}
+
+void TestModifyModule::settingsFillRowsOfSharedAddressInOrder()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22"), QStringLiteral("127.0.0.21")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"), 1);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
+    QVERIFY(rowSwitch(0)->isChecked());
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+    QVERIFY(rowButton(QStringLiteral("cancelBtn"), 0)->isEnabled());
+    QVERIFY(cell(2, 5).isEmpty());
+    QVERIFY(!rowButton(QStringLiteral("saveBtn"), 2)->isEnabled());
+
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:02"));
+    QCOMPARE(cell(2, 5), QStringLiteral("00:11:22:33:44:02"));
+    QVERIFY(!rowSwitch(2)->isChecked());
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), 2)->isEnabled());
+    QVERIFY(cell(1, 5).isEmpty());
+    QVERIFY(cell(2, 6).isEmpty());
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
+}
+
+void TestModifyModule::sdkReportCompletesSecondCameraOfAddress()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    listCameras({strAddress, strAddress},
+                {sdkReport(QStringLiteral("127.0.0.99"), QStringLiteral("AA:00:00:00:00:09")),
+                 sdkReport(strAddress, QStringLiteral("00:11:22:33:44:01")),
+                 sdkReport(strAddress, QStringLiteral("AA:00:00:00:00:02"))});
+
+    // Both cameras answer at the same address; the multicast path only ever sees the first.
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
+
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(1, 5), QStringLiteral("AA:00:00:00:00:02"));
+    QCOMPARE(cell(1, 2), QStringLiteral("255.255.0.0"));
+    QCOMPARE(cell(1, 3), QStringLiteral("10.0.200.1"));
+    QCOMPARE(cell(1, 6), QStringLiteral("V1.5.9,V3.1.4,V2.6.5"));
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), 1)->isEnabled());
+
+    // The merged row keeps the reply's address and DNS: saving it sends those.
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(typeIntoCell(1, 1, QStringLiteral("10.0.0.30")));
+    STEP(saveRow(1));
+    QCOMPARE(setSpy.count(), 1);
+    const EthInfo_S stSent = setSpy.at(0).at(1).value<EthInfo_S>();
+    QCOMPARE(setSpy.at(0).at(0).toString(), strAddress);
+    QCOMPARE(stSent.strIPAddr, QStringLiteral("10.0.0.30"));
+    QCOMPARE(stSent.strSubMask, QStringLiteral("255.255.0.0"));
+    QCOMPARE(stSent.strGateway, QStringLiteral("10.0.200.1"));
+    QCOMPARE(stSent.strMacAddr, QStringLiteral("AA:00:00:00:00:02"));
+    QCOMPARE(stSent.strDns1, QStringLiteral("127.0.0.53"));
+}
+
+void TestModifyModule::emptyMacReplyTakesSdkRecord()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}, {sdkReport(strAddress, QStringLiteral("AA:00:00:00:00:02"))}));
+    fillRow(strAddress, QString());
+    QCOMPARE(cell(0, 5), QStringLiteral("AA:00:00:00:00:02"));
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.5.9,V3.1.4,V2.6.5"));
+}
+
+void TestModifyModule::firmwareBeforeSettings()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress, QStringLiteral("127.0.0.22"), strAddress}));
+    CommonSignal *pHub = CommonSignal::getInstance();
+    emit pHub->sigUpdateFwVersion(strAddress, fwVersion("V2.0.1", "V1.2.0", "V1.0.0"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.2.0,V2.0.1,V1.0.0"));
+    QVERIFY(!(table()->item(0, 6)->flags() & Qt::ItemIsEditable));
+
+    emit pHub->sigUpdateFwVersion(strAddress, fwVersion("V2.0.2", "V1.2.1", "V1.0.1"));
+    QCOMPARE(cell(2, 6), QStringLiteral("V1.2.1,V2.0.2,V1.0.1"));
+    QVERIFY(cell(1, 6).isEmpty());
+
+    // A third reply finds every firmware cell of the address filled and is dropped.
+    emit pHub->sigUpdateFwVersion(strAddress, fwVersion("V9.9.9", "V9.9.9", "V9.9.9"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.2.0,V2.0.1,V1.0.0"));
+
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.2.0,V2.0.1,V1.0.0"));
+}
+
+void TestModifyModule::unansweredRowKeepsButtonsDisabled()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+    emit CommonSignal::getInstance()->sigGetEnvFinished();
+
+    QCOMPARE(table()->rowCount(), 2);
+    QCOMPARE(cell(1, 1), QStringLiteral("127.0.0.22"));
+    for (int nColumn : {2, 3, 5, 6})
+        QVERIFY(cell(1, nColumn).isEmpty());
+    QVERIFY(!rowButton(QStringLiteral("saveBtn"), 1)->isEnabled());
+    QVERIFY(!rowButton(QStringLiteral("cancelBtn"), 1)->isEnabled());
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+}
+
+void TestModifyModule::replyForUnknownAddressIsDropped()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    fillRow(QStringLiteral("127.0.0.29"), QStringLiteral("00:11:22:33:44:09"));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:02"));
+    QCOMPARE(table()->rowCount(), 1);
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
+}
+
+void TestModifyModule::secondSearchRenumbersRows()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22"), QStringLiteral("127.0.0.23")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+
+    auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
+    pCombo->clear();
+    pCombo->addItem(QStringLiteral("127.0.0.1"));
+    QTest::mouseClick(m_pView->findChild<QToolButton *>(QStringLiteral("toolButton")), Qt::LeftButton);
+    STEP(listCameras({QStringLiteral("127.0.0.24"), QStringLiteral("127.0.0.25")}));
+
+    QCOMPARE(table()->rowCount(), 2);
+    QCOMPARE(cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(cell(1, 0), QStringLiteral("2"));
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.24"));
+    QVERIFY(cell(0, 5).isEmpty());
+
+    // Switches and buttons are numbered from 0 again: row 0's controls drive row 0.
+    fillRow(QStringLiteral("127.0.0.24"), QStringLiteral("00:11:22:33:44:04"));
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.40")));
+    STEP(saveRow(0));
+    QCOMPARE(setSpy.count(), 1);
+    QCOMPARE(setSpy.at(0).at(0).toString(), QStringLiteral("127.0.0.24"));
+    QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
+}
+
+// ---------------------------------------------------------------- edit, save, reboot
+
+void TestModifyModule::saveSendsEditedRowAfterConfirmation()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
+    STEP(typeIntoCell(0, 3, QStringLiteral("10.0.9.1")));
+
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+    QTRY_VERIFY(pPop->isVisible());
+    QCOMPARE(pPop->findChild<QLabel *>(QStringLiteral("tipText"))->text(), kSaveQuestion);
+    QCOMPARE(setSpy.count(), 0);
+
+    STEP(clickPopButton(QStringLiteral("sureBtn")));
+    QVERIFY(!pPop->isVisible());
+    QCOMPARE(setSpy.count(), 1);
+    QCOMPARE(setSpy.at(0).at(0).toString(), strAddress);
+    const EthInfo_S stSent = setSpy.at(0).at(1).value<EthInfo_S>();
+    QCOMPARE(stSent.strIPAddr, QStringLiteral("10.0.0.31"));
+    QCOMPARE(stSent.strSubMask, QStringLiteral("255.255.0.0"));
+    QCOMPARE(stSent.strGateway, QStringLiteral("10.0.9.1"));
+    QCOMPARE(stSent.strMacAddr, QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(stSent.nDhcp, 0);
+    QCOMPARE(stSent.strDns1, QStringLiteral("127.0.0.53"));
+    QCOMPARE(stSent.strDns2, QStringLiteral("127.0.0.54"));
+}
+
+void TestModifyModule::toggleRecordsDhcpOfItsRow()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"), 0);
+    fillRow(QStringLiteral("127.0.0.22"), QStringLiteral("00:11:22:33:44:02"), 1);
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(1, 1, QStringLiteral("10.0.0.32")));
+
+    QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
+    QVERIFY(rowSwitch(0)->isChecked());
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(saveRow(0));
+    STEP(saveRow(1));
+    QCOMPARE(setSpy.count(), 2);
+    QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
+    QCOMPARE(setSpy.at(1).at(1).value<EthInfo_S>().nDhcp, 1);
+
+    QTest::mouseClick(rowSwitch(1), Qt::LeftButton);
+    STEP(saveRow(1));
+    QCOMPARE(setSpy.count(), 3);
+    QCOMPARE(setSpy.at(2).at(1).value<EthInfo_S>().nDhcp, 0);
+}
+
+void TestModifyModule::declineSendsNothing()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("127.0.0.31")));
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+
+    for (const QString &strDecline : {QStringLiteral("cancelBtn"), QStringLiteral("exitBtn")}) {
+        STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+        CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+        QTRY_VERIFY(pPop->isVisible());
+        QWidget *pButton = pPop->findChild<QWidget *>(strDecline);
+        QVERIFY2(pButton, qPrintable(strDecline));
+        QTest::mouseClick(pButton, Qt::LeftButton);
+        QVERIFY(!pPop->isVisible());
+    }
+    QCOMPARE(setSpy.count(), 0);
+    QVERIFY(!ToastHintWidget::getInstance()->isVisible());
+}
+
+void TestModifyModule::invalidValuesGiveFormErrorAfterConfirmation_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("loopback address") << 1 << "127.0.0.1";
+    QTest::newRow("network address") << 1 << "10.0.1.0";
+    QTest::newRow("mixed mask") << 2 << "255.0.255.0";
+    QTest::newRow("empty mask") << 2 << "";
+    QTest::newRow("gateway elsewhere") << 3 << "10.9.9.1";
+}
+
+void TestModifyModule::invalidValuesGiveFormErrorAfterConfirmation()
+{
+    QFETCH(int, column);
+    QFETCH(QString, text);
+
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    if (text.isEmpty())
+        table()->item(0, column)->setText(text);
+    else
+        STEP(typeIntoCell(0, column, text));
+
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
+    QVERIFY(!ToastHintWidget::getInstance()->isVisible());
+    STEP(clickPopButton(QStringLiteral("sureBtn")));
+
+    QCOMPARE(setSpy.count(), 0);
+    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QCOMPARE(toastText(), QStringLiteral("Form Error"));
+}
+
+void TestModifyModule::statusShowsResultAndRebootsOnSuccess_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("toast");
+    QTest::addColumn<bool>("reboot");
+
+    QTest::newRow("0") << 0 << "Success" << true;
+    QTest::newRow("1") << 1 << "Failed" << false;
+    QTest::newRow("2") << 2 << "Failed" << false;
+    QTest::newRow("-1") << -1 << "Failed" << false;
+}
+
+void TestModifyModule::statusShowsResultAndRebootsOnSuccess()
+{
+    QFETCH(int, status);
+    QFETCH(QString, toast);
+    QFETCH(bool, reboot);
+
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(saveRow(0));
+
+    CommonSignal *pHub = CommonSignal::getInstance();
+    QSignalSpy rebootSpy(pHub, &CommonSignal::sigDevReboot);
+    emit pHub->sigSetEthStatus(strAddress, status);
+    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QCOMPARE(toastText(), toast);
+    QCOMPARE(rebootSpy.count(), reboot ? 1 : 0);
+    if (reboot)
+        QCOMPARE(rebootSpy.at(0).at(0).toString(), strAddress);
+}
+
+void TestModifyModule::cancelRestoresStoredRow()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"), 1);
+    STEP(typeIntoCell(0, 1, QStringLiteral("127.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.0.0.0")));
+    STEP(typeIntoCell(0, 3, QStringLiteral("127.9.9.9")));
+    QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
+    QVERIFY(!rowSwitch(0)->isChecked());
+
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), strAddress);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+    QVERIFY(rowSwitch(0)->isChecked());
+    QVERIFY(rowButton(QStringLiteral("cancelBtn"), 0)->isEnabled());
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+
+    // After a successful save the stored record holds the saved mask and gateway, and
+    // the address under which the camera was found.
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.32")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
+    STEP(saveRow(0));
+    emit CommonSignal::getInstance()->sigSetEthStatus(strAddress, 0);
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.0.0.0")));
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), strAddress);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
+}
+
+void TestModifyModule::refusedWriteKeepsCameraValues()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"), 1);
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
+    STEP(typeIntoCell(0, 3, QStringLiteral("10.0.5.1")));
+    QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
+    STEP(saveRow(0));
+    emit CommonSignal::getInstance()->sigSetEthStatus(strAddress, 2);
+    QCOMPARE(toastText(), QStringLiteral("Failed"));
+
+    // The camera refused: "Cancel" puts back what it still has.
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), strAddress);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+    QVERIFY(rowSwitch(0)->isChecked());
+}
+
+void TestModifyModule::pendingSavesAreKeptPerAddress()
+{
+    const QString strFirst = QStringLiteral("127.0.0.21");
+    const QString strSecond = QStringLiteral("127.0.0.22");
+    STEP(listCameras({strFirst, strSecond}));
+    fillRow(strFirst, QStringLiteral("00:11:22:33:44:01"));
+    fillRow(strSecond, QStringLiteral("00:11:22:33:44:02"));
+
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
+    STEP(saveRow(0));
+    STEP(typeIntoCell(1, 1, QStringLiteral("10.0.0.32")));
+    STEP(typeIntoCell(1, 2, QStringLiteral("255.0.0.0")));
+    STEP(typeIntoCell(1, 3, QStringLiteral("10.1.2.3")));
+    STEP(saveRow(1));
+
+    // The first camera's status arrives while the second save is still pending.
+    CommonSignal *pHub = CommonSignal::getInstance();
+    emit pHub->sigSetEthStatus(strFirst, 0);
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), strFirst);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+
+    // The second camera's record is untouched by the first status and takes its own.
+    emit pHub->sigSetEthStatus(strSecond, 0);
+    STEP(typeIntoCell(1, 2, QStringLiteral("255.255.255.128")));
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 1));
+    QCOMPARE(cell(1, 1), strSecond);
+    QCOMPARE(cell(1, 2), QStringLiteral("255.0.0.0"));
+    QCOMPARE(cell(1, 3), QStringLiteral("10.1.2.3"));
+}
+
+QTEST_MAIN(TestModifyModule)
+#include "tst_modifymodule.moc"

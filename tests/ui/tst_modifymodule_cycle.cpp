@@ -1,0 +1,501 @@
+// The whole search, fill, edit, save and reboot cycle through the real Control: the
+// multicast search answered by a responder on loopback, HTTP fake cameras on port 80 of
+// 127.0.0.x, and a scripted device SDK. The test drives the real widgets.
+
+#include <QtTest>
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScopedPointer>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/control.h"
+#include "core/commonsignal.h"
+#include "net/devicesdk.h"
+#include "support/fakehttpcamera.h"
+#include "support/fakesearchresponder.h"
+#include "ui/mainwindow.h"
+#include "ui/modifymodule.h"
+#include "widgets/ccombobox.h"
+#include "widgets/ctext.h"
+#include "widgets/ctextbutton.h"
+#include "widgets/ctexthintpopwidget.h"
+#include "widgets/toasthintwidget.h"
+#include "widgets/toggleswitch.h"
+
+// Runs a helper that checks as it goes, and leaves the test function once a check failed.
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+namespace {
+
+constexpr quint16 kHttpPort = 80;
+constexpr int kSearchTimeoutMs = 15000;
+
+// One scripted SDK search: the reports it hands to the callback. Written by the test
+// before the search thread starts, read only by that thread.
+QList<QByteArray> s_listSdkReports;
+
+int scriptedSearch(int, int, DeviceSdk::SearchCallback pCallback, int)
+{
+    for (const QByteArray &baReport : qAsConst(s_listSdkReports))
+        pCallback(0, baReport.constData());
+    return s_listSdkReports.size();
+}
+
+// Versions V2.6.5 (camera), V3.1.4 (AF) and V1.5.9 (ARM) in the words the caller reads.
+int scriptedQuery(const char *, int, const char *, const char *, int, const char *, int nSize, void *pResult)
+{
+    const quint32 aWords[] = {0x020605, 0x030104, 0x010509};
+    const int aOffsets[] = {4, 12, 20};
+    for (int nIndex = 0; nIndex < 3 && aOffsets[nIndex] + 4 <= nSize; ++nIndex)
+        std::memcpy(static_cast<char *>(pResult) + aOffsets[nIndex], &aWords[nIndex], sizeof(quint32));
+    return 0;
+}
+
+QByteArray sdkReport(const QString &strIp, const QString &strMac)
+{
+    const QJsonObject netInfo{{"szIP", strIp},         {"szSubMask", "255.255.0.0"}, {"szGateway", "10.0.200.1"},
+                              {"szMacAddr", strMac},   {"szDns1", "10.0.0.53"},      {"szDns2", "10.0.0.54"},
+                              {"wDataPort", 80}};
+    return QJsonDocument(QJsonObject{{"SapSearch", QJsonObject{{"stNetInfo", netInfo}}}}).toJson(QJsonDocument::Compact);
+}
+
+QByteArray getEnvReply(const QString &strIp, const QString &strMac, int nValid)
+{
+    const QJsonObject eth{{"szIPAddr", strIp},
+                          {"szSubMask", "255.255.255.0"},
+                          {"szGateway", "10.0.0.1"},
+                          {"szMacAddr", strMac},
+                          {"byValid", nValid}};
+    const QJsonObject dns{{"szDns1", "10.0.0.53"}, {"szDns2", "10.0.0.54"}};
+    const QJsonObject value{{"stEth", QJsonArray{eth}}, {"stDns", dns}};
+    return QJsonDocument(QJsonObject{{"stValue", value}}).toJson(QJsonDocument::Compact);
+}
+
+QByteArray retValReply(int nRetVal)
+{
+    return QJsonDocument(QJsonObject{{"nRetVal", nRetVal}}).toJson(QJsonDocument::Compact);
+}
+
+// Camera V1.2.0, ARM V1.0.3, AF V0.9.1.
+const QByteArray kVersionReply = R"({"stValue":{"dwCamVersion":66048,"dwArmVersion":65539,"dwAFVersion":2305}})";
+
+QStringList commandsOf(const FakeHttpCamera &camera)
+{
+    QStringList listCommand;
+    const QList<FakeHttpCamera::Request> listRequest = camera.requests();
+    for (const FakeHttpCamera::Request &request : listRequest)
+        listCommand.append(request.command);
+    return listCommand;
+}
+
+} // namespace
+
+class TestModifyModuleCycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void searchFillsRowsFromCameras();
+    void replyAddressesThatAreNotDottedQuadsAreNeverContacted();
+    void saveSucceedsAndRebootsCamera();
+    void refusedSaveShowsFailedWithoutReboot();
+    void badMaskGivesFormErrorWithoutRequest();
+    void cancelAfterEditRestoresRow();
+    void sharedAddressIsCompletedFromSdk();
+    void firmwareArrivesBeforeSettings();
+    void silentCameraKeepsDisabledRow();
+    void secondSearchRenumbersRows();
+
+private:
+    FakeHttpCamera *addCamera(const QString &strIp, const QString &strMac, int nValid = 5);
+    void answerSearch(const QStringList &listIp);
+    void search(int nRows);
+    void waitForFilled(int row);
+    void typeIntoCell(int row, int column, const QString &strText);
+    void clickRowButton(const QString &strName, int row);
+    void confirmSave(int row);
+    QString cell(int row, int column) const;
+    QString toastText() const;
+    ToggleSwitch *rowSwitch(int row) const;
+    QTableWidget *table() const;
+
+    QScopedPointer<Control> m_pControl;
+    ModifyModule *m_pView = nullptr;
+    std::unique_ptr<FakeSearchResponder> m_pResponder;
+    std::vector<std::unique_ptr<FakeHttpCamera>> m_listCamera;
+};
+
+void TestModifyModuleCycle::initTestCase()
+{
+    m_pControl.reset(new Control);
+    m_pView = m_pControl->getMainWindow()->getModifyModule();
+    QVERIFY(m_pView);
+    QVERIFY(QTest::qWaitForWindowExposed(m_pControl->getMainWindow()));
+
+    // Searches run on loopback only: the address list is replaced before any click.
+    auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
+    pCombo->clear();
+    pCombo->addItem(QStringLiteral("127.0.0.1"));
+    DeviceSdk::setSearchFunction(scriptedSearch);
+    DeviceSdk::setQueryFunction(scriptedQuery);
+}
+
+void TestModifyModuleCycle::cleanupTestCase()
+{
+    m_pControl.reset();
+    DeviceSdk::reset();
+}
+
+void TestModifyModuleCycle::init()
+{
+    s_listSdkReports.clear();
+    m_pResponder.reset(new FakeSearchResponder);
+    if (!m_pResponder->start())
+        QSKIP("cannot bind UDP port 54362 or join 234.200.200.1 on the loopback interface");
+}
+
+void TestModifyModuleCycle::cleanup()
+{
+    m_pResponder.reset();
+    m_listCamera.clear();
+    CTextHintPopWidget::getInstance()->hide();
+    ToastHintWidget::getInstance()->hide();
+}
+
+FakeHttpCamera *TestModifyModuleCycle::addCamera(const QString &strIp, const QString &strMac, int nValid)
+{
+    auto pCamera = std::make_unique<FakeHttpCamera>();
+    if (!pCamera->listen(QHostAddress(strIp), kHttpPort))
+        return nullptr;
+    pCamera->setReply(QStringLiteral("GetEnv"), getEnvReply(strIp, strMac, nValid));
+    pCamera->setReply(QStringLiteral("QueryVersion"), kVersionReply);
+    pCamera->setReply(QStringLiteral("SetEnv"), retValReply(0));
+    pCamera->setReply(QStringLiteral("Reboot"), retValReply(0));
+    m_listCamera.push_back(std::move(pCamera));
+    return m_listCamera.back().get();
+}
+
+#define ADD_CAMERA(var, ip, mac)                                                                   \
+    FakeHttpCamera *var = addCamera(QStringLiteral(ip), QStringLiteral(mac));                      \
+    if (!var)                                                                                      \
+        QSKIP("cannot listen on port 80 of " ip " (the fake cameras need root)");
+
+void TestModifyModuleCycle::answerSearch(const QStringList &listIp)
+{
+    m_pResponder->clearReplies();
+    for (const QString &strIp : listIp)
+        m_pResponder->addReply(FakeSearchResponder::replyDatagram(strIp, kHttpPort), 0);
+}
+
+// Clicks "Search" and waits for the listed rows and the end of the SDK search.
+void TestModifyModuleCycle::search(int nRows)
+{
+    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    QTRY_VERIFY(pButton->isEnabled());
+    QSignalSpy finishedSpy(CommonSignal::getInstance(), &CommonSignal::sigSdkGetInfoFinished);
+    QTest::mouseClick(pButton, Qt::LeftButton);
+    QVERIFY(!pButton->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(finishedSpy.count(), 1, kSearchTimeoutMs);
+    QCOMPARE(table()->rowCount(), nRows);
+    QVERIFY(pButton->isEnabled());
+}
+
+void TestModifyModuleCycle::waitForFilled(int row)
+{
+    QTRY_VERIFY(!cell(row, 5).isEmpty());
+    QTRY_VERIFY(!cell(row, 6).isEmpty());
+}
+
+QTableWidget *TestModifyModuleCycle::table() const
+{
+    return m_pView->findChild<QTableWidget *>(QStringLiteral("ipTable"));
+}
+
+QString TestModifyModuleCycle::cell(int row, int column) const
+{
+    const QTableWidgetItem *pItem = table()->item(row, column);
+    return pItem ? pItem->text() : QString();
+}
+
+ToggleSwitch *TestModifyModuleCycle::rowSwitch(int row) const
+{
+    QWidget *pCell = table()->cellWidget(row, 4);
+    return pCell ? pCell->findChild<ToggleSwitch *>() : nullptr;
+}
+
+QString TestModifyModuleCycle::toastText() const
+{
+    return ToastHintWidget::getInstance()->findChild<CText *>(QStringLiteral("tipText"))->text();
+}
+
+void TestModifyModuleCycle::typeIntoCell(int row, int column, const QString &strText)
+{
+    QTableWidget *pTable = table();
+    QTableWidgetItem *pItem = pTable->item(row, column);
+    QVERIFY(pItem);
+    const QPoint center = pTable->visualItemRect(pItem).center();
+    QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, center);
+    QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, center);
+    QLineEdit *pEditor = nullptr;
+    QTRY_VERIFY((pEditor = pTable->viewport()->findChild<QLineEdit *>()) && pEditor->isVisible());
+    pEditor->selectAll();
+    QTest::keyClicks(pEditor, strText);
+    QTest::keyClick(pEditor, Qt::Key_Return);
+    QTRY_COMPARE(cell(row, column), strText);
+}
+
+void TestModifyModuleCycle::clickRowButton(const QString &strName, int row)
+{
+    auto *pButton = m_pView->findChild<CTextButton *>(strName + QString::number(row));
+    QVERIFY(pButton);
+    QVERIFY(pButton->isEnabled());
+    QTest::mouseClick(pButton, Qt::LeftButton);
+}
+
+void TestModifyModuleCycle::confirmSave(int row)
+{
+    STEP(clickRowButton(QStringLiteral("saveBtn"), row));
+    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+    QTRY_VERIFY(pPop->isVisible());
+    // The question lies over the whole window.
+    QCOMPARE(pPop->size(), m_pControl->getMainWindow()->size());
+    auto *pSure = pPop->findChild<CTextButton *>(QStringLiteral("sureBtn"));
+    QVERIFY(pSure);
+    QTest::mouseClick(pSure, Qt::LeftButton);
+    QVERIFY(!pPop->isVisible());
+}
+
+void TestModifyModuleCycle::searchFillsRowsFromCameras()
+{
+    ADD_CAMERA(pFirst, "127.0.0.31", "00:11:22:33:44:31")
+    ADD_CAMERA(pSecond, "127.0.0.32", "00:11:22:33:44:32")
+    pSecond->setReply(QStringLiteral("GetEnv"), getEnvReply(QStringLiteral("127.0.0.32"),
+                                                            QStringLiteral("00:11:22:33:44:32"), 7));
+    answerSearch({QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.32")});
+    STEP(search(2));
+    QVERIFY(!m_pResponder->requests().isEmpty());
+    QCOMPARE(m_pResponder->requests().first().size(), 76);
+
+    STEP(waitForFilled(0));
+    STEP(waitForFilled(1));
+    QCOMPARE(cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:31"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.0.3,V1.2.0,V0.9.1"));
+    QCOMPARE(cell(1, 5), QStringLiteral("00:11:22:33:44:32"));
+    QVERIFY(rowSwitch(0) && !rowSwitch(0)->isChecked());
+    QVERIFY(rowSwitch(1) && rowSwitch(1)->isChecked());
+    QTRY_VERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn1"))->isEnabled());
+    QCOMPARE(commandsOf(*pFirst).count(QStringLiteral("GetEnv")), 1);
+    QCOMPARE(commandsOf(*pFirst).count(QStringLiteral("QueryVersion")), 1);
+}
+
+// The rejected texts all point at loopback, so even a broken check could not reach out.
+void TestModifyModuleCycle::replyAddressesThatAreNotDottedQuadsAreNeverContacted()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    ADD_CAMERA(pTarget, "127.0.0.41", "00:11:22:33:44:41")
+    ADD_CAMERA(pNumeric, "127.0.0.1", "00:11:22:33:44:01")
+    answerSearch({QStringLiteral("a@127.0.0.41"), QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.41:80/x?"),
+                  QStringLiteral("2130706433")});
+    STEP(search(1));
+    STEP(waitForFilled(0));
+    QCOMPARE(cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
+    QCOMPARE(pTarget->connectionCount(), 0);
+    QCOMPARE(pNumeric->connectionCount(), 0);
+    QVERIFY(pCamera->connectionCount() > 0);
+}
+
+void TestModifyModuleCycle::saveSucceedsAndRebootsCamera()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    answerSearch({QStringLiteral("127.0.0.31")});
+    STEP(search(1));
+    STEP(waitForFilled(0));
+
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    QVERIFY(rowSwitch(0));
+    QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
+    STEP(confirmSave(0));
+
+    QTRY_VERIFY(ToastHintWidget::getInstance()->isVisible());
+    QCOMPARE(toastText(), QStringLiteral("Success"));
+    QTRY_VERIFY(commandsOf(*pCamera).contains(QStringLiteral("Reboot")));
+    const QStringList listCommand = commandsOf(*pCamera);
+    QVERIFY(listCommand.indexOf(QStringLiteral("SetEnv")) < listCommand.indexOf(QStringLiteral("Reboot")));
+
+    const QList<FakeHttpCamera::Request> listRequest = pCamera->requests();
+    for (const FakeHttpCamera::Request &request : listRequest) {
+        if (request.command != QStringLiteral("SetEnv"))
+            continue;
+        const QJsonObject eth = QJsonDocument::fromJson(request.cmdJson)
+                                    .object()["SetEnv"].toObject()["NetWork"].toObject()["stEth"].toArray()
+                                    .first().toObject();
+        QCOMPARE(eth["szIPAddr"].toString(), QStringLiteral("10.0.0.31"));
+        QCOMPARE(eth["szSubMask"].toString(), QStringLiteral("255.255.255.0"));
+        QCOMPARE(eth["szGateway"].toString(), QStringLiteral("10.0.0.1"));
+        QCOMPARE(eth["szMacAddr"].toString(), QStringLiteral("00:11:22:33:44:31"));
+        QCOMPARE(eth["byValid"].toInt(), 7);
+    }
+}
+
+void TestModifyModuleCycle::refusedSaveShowsFailedWithoutReboot()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    pCamera->setReply(QStringLiteral("SetEnv"), retValReply(2));
+    answerSearch({QStringLiteral("127.0.0.31")});
+    STEP(search(1));
+    STEP(waitForFilled(0));
+
+    QSignalSpy rebootSpy(CommonSignal::getInstance(), &CommonSignal::sigDevReboot);
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
+    STEP(confirmSave(0));
+
+    QTRY_VERIFY(ToastHintWidget::getInstance()->isVisible());
+    QCOMPARE(toastText(), QStringLiteral("Failed"));
+    QCOMPARE(rebootSpy.count(), 0);
+    QVERIFY(commandsOf(*pCamera).contains(QStringLiteral("SetEnv")));
+    QVERIFY(!commandsOf(*pCamera).contains(QStringLiteral("Reboot")));
+
+    // The camera kept its settings; "Cancel" shows them again.
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+}
+
+void TestModifyModuleCycle::badMaskGivesFormErrorWithoutRequest()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    answerSearch({QStringLiteral("127.0.0.31")});
+    STEP(search(1));
+    STEP(waitForFilled(0));
+
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.255")));
+    STEP(confirmSave(0));
+
+    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QCOMPARE(toastText(), QStringLiteral("Form Error"));
+    QVERIFY(!commandsOf(*pCamera).contains(QStringLiteral("SetEnv")));
+}
+
+void TestModifyModuleCycle::cancelAfterEditRestoresRow()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    answerSearch({QStringLiteral("127.0.0.31")});
+    STEP(search(1));
+    STEP(waitForFilled(0));
+
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.99")));
+    STEP(typeIntoCell(0, 3, QStringLiteral("10.0.0.254")));
+    ToggleSwitch *pSwitch = rowSwitch(0);
+    QVERIFY(pSwitch);
+    QTest::mouseClick(pSwitch, Qt::LeftButton);
+    QVERIFY(pSwitch->isChecked());
+
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+    QVERIFY(!pSwitch->isChecked());
+    QVERIFY(!commandsOf(*pCamera).contains(QStringLiteral("SetEnv")));
+}
+
+void TestModifyModuleCycle::sharedAddressIsCompletedFromSdk()
+{
+    // Two cameras answer the search from one address; HTTP only ever reaches the first.
+    ADD_CAMERA(pCamera, "127.0.0.33", "00:11:22:33:44:33")
+    s_listSdkReports = {sdkReport(QStringLiteral("127.0.0.33"), QStringLiteral("00:11:22:33:44:33")),
+                        sdkReport(QStringLiteral("127.0.0.33"), QStringLiteral("AA:BB:CC:00:00:02"))};
+    answerSearch({QStringLiteral("127.0.0.33"), QStringLiteral("127.0.0.33")});
+    STEP(search(2));
+    STEP(waitForFilled(0));
+    STEP(waitForFilled(1));
+
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:33"));
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.0.3,V1.2.0,V0.9.1"));
+    QCOMPARE(cell(1, 1), QStringLiteral("127.0.0.33"));
+    QCOMPARE(cell(1, 5), QStringLiteral("AA:BB:CC:00:00:02"));
+    QCOMPARE(cell(1, 2), QStringLiteral("255.255.0.0"));
+    QCOMPARE(cell(1, 3), QStringLiteral("10.0.200.1"));
+    QTRY_COMPARE(cell(1, 6), QStringLiteral("V1.5.9,V2.6.5,V3.1.4"));
+    QCOMPARE(commandsOf(*pCamera).count(QStringLiteral("GetEnv")), 2);
+}
+
+void TestModifyModuleCycle::firmwareArrivesBeforeSettings()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    pCamera->setReplyDelay(QStringLiteral("GetEnv"), 1500);
+    answerSearch({QStringLiteral("127.0.0.31")});
+    STEP(search(1));
+
+    QTRY_COMPARE(cell(0, 6), QStringLiteral("V1.0.3,V1.2.0,V0.9.1"));
+    QVERIFY(cell(0, 5).isEmpty());
+    QVERIFY(!m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+    QTRY_COMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:31"));
+    QCOMPARE(cell(0, 6), QStringLiteral("V1.0.3,V1.2.0,V0.9.1"));
+    QVERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+}
+
+void TestModifyModuleCycle::silentCameraKeepsDisabledRow()
+{
+    ADD_CAMERA(pSilent, "127.0.0.34", "00:11:22:33:44:34")
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    pSilent->setSilent(true);
+    answerSearch({QStringLiteral("127.0.0.34"), QStringLiteral("127.0.0.31")});
+    STEP(search(2));
+    STEP(waitForFilled(1));
+    QTRY_VERIFY(pSilent->connectionCount() > 0);
+
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.34"));
+    for (int nColumn : {2, 3, 5, 6})
+        QVERIFY(cell(0, nColumn).isEmpty());
+    QVERIFY(!m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+    QVERIFY(!m_pView->findChild<CTextButton *>(QStringLiteral("cancelBtn0"))->isEnabled());
+    QVERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn1"))->isEnabled());
+}
+
+void TestModifyModuleCycle::secondSearchRenumbersRows()
+{
+    ADD_CAMERA(pFirst, "127.0.0.31", "00:11:22:33:44:31")
+    ADD_CAMERA(pSecond, "127.0.0.32", "00:11:22:33:44:32")
+    answerSearch({QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.32"), QStringLiteral("127.0.0.31")});
+    STEP(search(3));
+    STEP(waitForFilled(0));
+
+    answerSearch({QStringLiteral("127.0.0.32")});
+    STEP(search(1));
+    QCOMPARE(cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.32"));
+    STEP(waitForFilled(0));
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:32"));
+    QVERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.32")));
+    STEP(confirmSave(0));
+    QTRY_VERIFY(commandsOf(*pSecond).contains(QStringLiteral("Reboot")));
+    QVERIFY(!commandsOf(*pFirst).contains(QStringLiteral("SetEnv")));
+}
+
+QTEST_MAIN(TestModifyModuleCycle)
+#include "tst_modifymodule_cycle.moc"

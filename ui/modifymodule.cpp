@@ -1,0 +1,633 @@
+#include "ui/modifymodule.h"
+
+#include "ui_modifymodule.h"
+
+#include <QDebug>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTableWidgetItem>
+
+#include "core/commonsignal.h"
+#include "net/commontool.h"
+#include "widgets/ctexthintpopwidget.h"
+#include "widgets/ctextbutton.h"
+#include "widgets/toasthintwidget.h"
+#include "widgets/toggleswitch.h"
+
+namespace {
+
+enum Column {
+    ColNo,
+    ColIp,
+    ColMask,
+    ColGateway,
+    ColDhcp,
+    ColMac,
+    ColFw,
+    ColOperation,
+    ColumnCount
+};
+
+const QStringList kHeaderLabels = {
+    QStringLiteral("No."),         QStringLiteral("IP Address"), QStringLiteral("Subnet Mask"),
+    QStringLiteral("Gateway"),     QStringLiteral("DHCP"),       QStringLiteral("MAC"),
+    QStringLiteral("FW Version"),  QStringLiteral("Operation"),
+};
+
+// Share of the table width per column; they add up to 1.
+constexpr double kColumnFactors[ColumnCount] = {0.0613, 0.1341, 0.1341, 0.1341,
+                                                0.0841, 0.1591, 0.1591, 0.1341};
+// The view's width minus this is the table's inner width (margins and frame).
+constexpr int kTableInset = 52;
+// Widths until the first resize replaces them.
+constexpr int kInitialNoColumnWidth = 30;
+constexpr int kInitialColumnWidth = 115;
+constexpr int kHeaderHeight = 40;
+constexpr int kRowHeight = 30;
+
+constexpr int kSwitchWidth = 30;
+constexpr int kSwitchHeight = 15;
+
+constexpr int kHeaderFontSize = 16;
+constexpr int kTableFontSize = 14;
+
+constexpr int kResultSuccess = 0;
+constexpr int kResultFailed = 1;
+constexpr int kResultFormError = 2;
+constexpr int kToastSuccess = 0;
+constexpr int kToastFailure = 1;
+
+const QString kFontFamily = QStringLiteral("Microsoft YaHei");
+const QString kSaveQuestion = QStringLiteral("Are you sure to save the changes and reboot the camera now?");
+const QString kFirmwareText = QStringLiteral("%1,%2,%3");
+
+const QString kHeaderSheet = QStringLiteral(
+    "QHeaderView::section{background:#F5F9FA;color:#666666;font:%1px Microsoft YaHei;border: 0px;"
+    "border-right: 1px solid #DCE5EB;border-bottom: 1px solid #DCE5EB;padding: 4px 6px;}"
+    "QHeaderView::section:last {border-right: none;}");
+const QString kTableSheet = QStringLiteral(
+    "QTableWidget#ipTable{color:#333333;font:%1px Microsoft YaHei;border: 1px solid #DCE5EB;}"
+    "QTableWidget#ipTable::item:selected {background-color: #EDF7FE;color: #333333;}");
+const QString kScrollBarSheet = QStringLiteral(
+    "QScrollBar{background:#F1F1F1;width:6px;border-radius:3px;}"
+    "QScrollBar::handle{background:#E5E5E5;border-radius:3px;}"
+    "QScrollBar::sub-line,QScrollBar::add-line{width:0px;height:0px;border:none;}");
+
+const Qt::ItemFlags kKeepFlags;
+const Qt::ItemFlags kNotEditable = ~Qt::ItemFlags(Qt::ItemIsEditable);
+
+// A font size in the shortest general form: 16 stays 16, 24.5 stays 24.5.
+QString scaledSheet(const QString &strSheet, int nSize, double scale)
+{
+    return strSheet.arg(nSize * scale, 0, 'g', -1);
+}
+
+// The record a search, a cancel or an answered save leaves behind.
+DevInfo_S resetDevInfo()
+{
+    DevInfo_S stDevInfo;
+    stDevInfo.nPort = -1;
+    stDevInfo.nDhcp = 0;
+    return stDevInfo;
+}
+
+// The address of a search reply becomes the host of every request for its row, so only
+// a plain dotted quad that reads back unchanged is accepted: no host names, ports, paths
+// or numeric shorthands.
+bool isDottedQuad(const QString &strAddress)
+{
+    QHostAddress address;
+    return address.setAddress(strAddress) && address.protocol() == QAbstractSocket::IPv4Protocol
+        && address.toString() == strAddress;
+}
+
+QString firmwareText(const FwVersion_S &stFwVer)
+{
+    return kFirmwareText.arg(stFwVer.strArmVersion, stFwVer.strCamVersion, stFwVer.strAFVersion);
+}
+
+bool hasFirmware(const FwVersion_S &stFwVer)
+{
+    return !stFwVer.strCamVersion.isEmpty() || !stFwVer.strArmVersion.isEmpty()
+        || !stFwVer.strAFVersion.isEmpty();
+}
+
+template <typename Record>
+void logNetworkFields(const Record &stRecord)
+{
+    qDebug() << "IP:" << stRecord.strIPAddr << "Mask:" << stRecord.strSubMask
+             << "GW:" << stRecord.strGateway << "MAC:" << stRecord.strMacAddr
+             << "DHCP:" << stRecord.nDhcp << "DNS1:" << stRecord.strDns1 << "DNS2:" << stRecord.strDns2;
+}
+
+template <typename Record>
+void logFirmwareFields(const Record &stRecord)
+{
+    qDebug() << "CAM:" << stRecord.strCamVersion << "ARM:" << stRecord.strArmVersion
+             << "AF:" << stRecord.strAFVersion;
+}
+
+void copyNetworkFields(const EthInfo_S &stEthInfo, DevInfo_S &stDevInfo)
+{
+    stDevInfo.strIPAddr = stEthInfo.strIPAddr;
+    stDevInfo.strSubMask = stEthInfo.strSubMask;
+    stDevInfo.strGateway = stEthInfo.strGateway;
+    stDevInfo.strMacAddr = stEthInfo.strMacAddr;
+    stDevInfo.nDhcp = stEthInfo.nDhcp;
+    stDevInfo.strDns1 = stEthInfo.strDns1;
+    stDevInfo.strDns2 = stEthInfo.strDns2;
+}
+
+EthInfo_S networkFieldsOf(const DevInfo_S &stDevInfo)
+{
+    EthInfo_S stEthInfo;
+    stEthInfo.strIPAddr = stDevInfo.strIPAddr;
+    stEthInfo.strSubMask = stDevInfo.strSubMask;
+    stEthInfo.strGateway = stDevInfo.strGateway;
+    stEthInfo.strMacAddr = stDevInfo.strMacAddr;
+    stEthInfo.nDhcp = stDevInfo.nDhcp;
+    stEthInfo.strDns1 = stDevInfo.strDns1;
+    stEthInfo.strDns2 = stDevInfo.strDns2;
+    return stEthInfo;
+}
+
+void copyFirmwareFields(const FwVersion_S &stFwVer, DevInfo_S &stDevInfo)
+{
+    stDevInfo.strCamVersion = stFwVer.strCamVersion;
+    stDevInfo.strArmVersion = stFwVer.strArmVersion;
+    stDevInfo.strAFVersion = stFwVer.strAFVersion;
+}
+
+void showToast(int nKind, int nResult)
+{
+    ToastHintWidget::getInstance()->showTips(nKind, CommonTool::getInstance()->getResultName(nResult));
+}
+
+} // namespace
+
+ModifyModule::ModifyModule(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::ModifyModule)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_MouseTracking);
+    initTable();
+    initLocalIp();
+    initConnect();
+}
+
+ModifyModule::~ModifyModule()
+{
+    delete ui;
+}
+
+void ModifyModule::setScale(double scale)
+{
+    m_scale = scale;
+    applyTableStyleSheets();
+    const int nButtonSize = int(m_btnFontSize * m_scale);
+    for (CTextButton *pButton : qAsConst(m_saveBtnList))
+        pButton->setFontSize(nButtonSize);
+    for (CTextButton *pButton : qAsConst(m_cancelBtnList))
+        pButton->setFontSize(nButtonSize);
+}
+
+void ModifyModule::initTable()
+{
+    ui->bg->setBackgroundColor(QColor("#F5F9FA"));
+    ui->bg1->setBackgroundColor(QColor("#FFFFFF"));
+    ui->localIpText->setText(QStringLiteral("Computer IP "));
+    ui->localIpText->setFontFamily(kFontFamily);
+    ui->localIpText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ui->localIpText->setFontSize(m_textFontSize);
+
+    QTableWidget *pTable = ui->ipTable;
+    pTable->setColumnCount(ColumnCount);
+    pTable->setHorizontalHeaderLabels(kHeaderLabels);
+    pTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    QHeaderView *pHeader = pTable->horizontalHeader();
+    pHeader->setSectionResizeMode(QHeaderView::Fixed);
+    pHeader->setSectionsClickable(false);
+    pHeader->setFixedHeight(kHeaderHeight);
+    pTable->verticalHeader()->hide();
+    pTable->verticalHeader()->setDefaultSectionSize(kRowHeight);
+
+    pTable->setColumnWidth(ColNo, kInitialNoColumnWidth);
+    for (int nColumn = ColIp; nColumn < ColumnCount; ++nColumn)
+        pTable->setColumnWidth(nColumn, kInitialColumnWidth);
+
+    pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pTable->setShowGrid(false);
+    applyTableStyleSheets();
+    pTable->verticalScrollBar()->setStyleSheet(kScrollBarSheet);
+
+    CComboBox *pCombo = ui->localIpCombo;
+    pCombo->setRadius(4);
+    pCombo->setBorder(1, QColor("#B8C4D1"));
+    pCombo->setFontSize(16);
+    pCombo->setPadding(10, 0, 0, 0);
+    pCombo->setArrowGeometry(5, 10, 5);
+    pCombo->setArrowImages(QStringLiteral(":/res/down.png"), QStringLiteral(":/res/down.png"));
+    pCombo->setPopupOffset(3);
+}
+
+void ModifyModule::applyTableStyleSheets()
+{
+    ui->ipTable->horizontalHeader()->setStyleSheet(scaledSheet(kHeaderSheet, kHeaderFontSize, m_scale));
+    ui->ipTable->setStyleSheet(scaledSheet(kTableSheet, kTableFontSize, m_scale));
+}
+
+void ModifyModule::initLocalIp()
+{
+    const QList<QHostAddress> listAddress = QNetworkInterface::allAddresses();
+    for (const QHostAddress &address : listAddress) {
+        if (address.protocol() != QAbstractSocket::IPv4Protocol || address.isLoopback())
+            continue;
+        const QString strAddress = address.toString();
+        qDebug().noquote() << "address: " + strAddress;
+        ui->localIpCombo->addItem(strAddress);
+    }
+}
+
+void ModifyModule::initConnect()
+{
+    connect(ui->toolButton, &QToolButton::released, this, &ModifyModule::searchIp);
+    connect(ui->ipTable, &QTableWidget::cellChanged, this, &ModifyModule::recordCellChange);
+    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+    connect(pPop, &CTextHintPopWidget::sigCancel, this, [] { CTextHintPopWidget::getInstance()->hide(); });
+    connect(pPop, &CTextHintPopWidget::sigSure, this, &ModifyModule::confirmSave);
+}
+
+void ModifyModule::resizeEvent(QResizeEvent *event)
+{
+    const int nWidth = width() - kTableInset;
+    for (int nColumn = 0; nColumn < ColumnCount; ++nColumn)
+        ui->ipTable->setColumnWidth(nColumn, int(nWidth * kColumnFactors[nColumn]));
+    QWidget::resizeEvent(event);
+}
+
+void ModifyModule::setCellText(int row, int column, const QString &text, Qt::ItemFlags flagMask)
+{
+    QTableWidgetItem *pItem = ensureItem(row, column);
+    pItem->setTextAlignment(Qt::AlignCenter);
+    if (flagMask)
+        pItem->setFlags(pItem->flags() & flagMask);
+    pItem->setText(text);
+}
+
+QTableWidgetItem *ModifyModule::ensureItem(int row, int column)
+{
+    QTableWidgetItem *pItem = ui->ipTable->item(row, column);
+    if (!pItem) {
+        pItem = new QTableWidgetItem;
+        ui->ipTable->setItem(row, column, pItem);
+    }
+    return pItem;
+}
+
+QString ModifyModule::cellText(int row, int column) const
+{
+    const QTableWidgetItem *pItem = ui->ipTable->item(row, column);
+    return pItem ? pItem->text() : QString();
+}
+
+QWidget *ModifyModule::createToggleCell(int width, int height)
+{
+    auto *pCell = new QWidget;
+    pCell->setFocusPolicy(Qt::NoFocus);
+    auto *pLayout = new QHBoxLayout(pCell);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    pLayout->setAlignment(Qt::AlignCenter);
+    auto *pSwitch = new ToggleSwitch(pCell);
+    pSwitch->setSwitchSize(width, height);
+    pLayout->addWidget(pSwitch);
+    m_toggleList.append(pSwitch);
+    connect(pSwitch, &ToggleSwitch::checkedChanged, this, &ModifyModule::slotToggleChanged);
+    return pCell;
+}
+
+QWidget *ModifyModule::createOperationCell(int row)
+{
+    auto *pCell = new QWidget;
+    auto *pLayout = new QHBoxLayout(pCell);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    pLayout->setAlignment(Qt::AlignCenter);
+
+    CTextButton *pSave = createRowButton(QStringLiteral("Save"), pCell);
+    pSave->setObjectName(QStringLiteral("saveBtn%1").arg(row));
+    pLayout->addWidget(pSave);
+    m_saveBtnList.append(pSave);
+    connect(pSave, &CTextButton::released, this, &ModifyModule::slotSave);
+
+    CTextButton *pCancel = createRowButton(QStringLiteral("Cancel"), pCell);
+    pCancel->setObjectName(QStringLiteral("cancelBtn%1").arg(row));
+    pLayout->addWidget(pCancel);
+    m_cancelBtnList.append(pCancel);
+    connect(pCancel, &CTextButton::released, this, &ModifyModule::slotCancel);
+    return pCell;
+}
+
+CTextButton *ModifyModule::createRowButton(const QString &text, QWidget *parent)
+{
+    auto *pButton = new CTextButton(text, parent);
+    pButton->setFontFamily(kFontFamily);
+    pButton->setFontWeight(QFont::DemiBold);
+    pButton->setFontSize(int(m_btnFontSize * m_scale));
+    pButton->setBorderWidth(0);
+    pButton->setColors(Qt::transparent, Qt::transparent, Qt::transparent, Qt::transparent,
+                       QColor("#00B7FF"), QColor("#7f7f7f"));
+    pButton->setEnabled(false);
+    return pButton;
+}
+
+void ModifyModule::searchIp()
+{
+    m_toggleList.clear();
+    m_saveBtnList.clear();
+    m_cancelBtnList.clear();
+    m_editMap.clear();
+    m_devList.clear();
+    m_sdkDevList.clear();
+    m_pendingSaveMap.clear();
+    m_curDevInfo = resetDevInfo();
+
+    ui->ipTable->clearContents();
+    ui->ipTable->setRowCount(0);
+
+    emit CommonSignal::getInstance()->sigSearchNetwork(ui->localIpCombo->currentText());
+    ui->toolButton->setEnabled(false);
+}
+
+void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillbootSearch)
+{
+    for (const QuillbootSearch_S &stSearch : listQuillbootSearch)
+        appendDeviceRow(stSearch);
+    CommonTool::getInstance()->getDevInfo();
+}
+
+void ModifyModule::appendDeviceRow(const QuillbootSearch_S &stSearch)
+{
+    const QString strAddress = searchRecordAddress(stSearch);
+    if (!isDottedQuad(strAddress)) {
+        qDebug() << "slotSearchResult: reply skipped, its address is not a dotted quad:" << strAddress;
+        return;
+    }
+    DevInfo_S stDevInfo;
+    stDevInfo.strIp = strAddress;
+    stDevInfo.nPort = searchRecordPort(stSearch);
+    m_devList.append(stDevInfo);
+
+    const int row = ui->ipTable->rowCount();
+    ui->ipTable->insertRow(row);
+    setCellText(row, ColNo, QString::number(row + 1), kNotEditable);
+    setCellText(row, ColIp, strAddress, kKeepFlags);
+    setCellText(row, ColMask, QString(), kKeepFlags);
+    setCellText(row, ColGateway, QString(), kKeepFlags);
+    ensureItem(row, ColDhcp);
+    ui->ipTable->setCellWidget(row, ColDhcp, createToggleCell(kSwitchWidth, kSwitchHeight));
+    setCellText(row, ColMac, QString(), kNotEditable);
+    setCellText(row, ColFw, QString(), kNotEditable);
+    QTableWidgetItem *pOperation = ensureItem(row, ColOperation);
+    pOperation->setFlags(pOperation->flags() & kNotEditable);
+    ui->ipTable->setCellWidget(row, ColOperation, createOperationCell(row));
+}
+
+void ModifyModule::slotSdkUpdateDevInfo(const DevInfo_S &stDevInfo)
+{
+    m_sdkDevList.append(stDevInfo);
+    qDebug() << "slotSdkUpdateDevInfo --->" << m_sdkDevList.size();
+}
+
+void ModifyModule::slotSdkGetInfoFinished()
+{
+    CommonSignal *pHub = CommonSignal::getInstance();
+    for (const DevInfo_S &stDevInfo : qAsConst(m_devList)) {
+        emit pHub->sigGetFwVersion(stDevInfo.strIp);
+        emit pHub->sigGetEnv(stDevInfo.strIp);
+    }
+    ui->toolButton->setEnabled(true);
+}
+
+void ModifyModule::slotUpdateFwVersion(const QString &strIp, const FwVersion_S &stFwVer)
+{
+    for (int row = 0; row < ui->ipTable->rowCount(); ++row) {
+        const QTableWidgetItem *pAddress = ui->ipTable->item(row, ColIp);
+        if (!pAddress || pAddress->text() != strIp || !cellText(row, ColFw).isEmpty())
+            continue;
+        if (row < m_devList.size())
+            copyFirmwareFields(stFwVer, m_devList[row]);
+        setCellText(row, ColFw, firmwareText(stFwVer), kNotEditable);
+        return;
+    }
+}
+
+void ModifyModule::slotUpdateEthInfo(const QString &strIp, EthInfo_S stEthInfo)
+{
+    FwVersion_S stPendingFw;
+    for (int row = 0; row < ui->ipTable->rowCount(); ++row) {
+        const QTableWidgetItem *pAddress = ui->ipTable->item(row, ColIp);
+        const QTableWidgetItem *pMac = ui->ipTable->item(row, ColMac);
+        if (!pAddress || !pMac || pAddress->text() != strIp)
+            continue;
+        if (pMac->text() == stEthInfo.strMacAddr && !m_sdkDevList.isEmpty())
+            mergeSdkRecord(pAddress->text(), pMac->text(), stEthInfo, stPendingFw);
+        if (pMac->text().isEmpty()) {
+            fillRow(row, stEthInfo, stPendingFw);
+            return;
+        }
+    }
+}
+
+void ModifyModule::mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
+                                  FwVersion_S &stPendingFw)
+{
+    for (int nIndex = 0; nIndex < m_sdkDevList.size(); ++nIndex) {
+        const DevInfo_S &stSdk = m_sdkDevList.at(nIndex);
+        if (stSdk.strIPAddr != strAddress || stSdk.strMacAddr == strMac)
+            continue;
+        stEthInfo.strGateway = stSdk.strGateway;
+        stEthInfo.strSubMask = stSdk.strSubMask;
+        stEthInfo.strMacAddr = stSdk.strMacAddr;
+        stPendingFw.strCamVersion = stSdk.strCamVersion;
+        stPendingFw.strArmVersion = stSdk.strArmVersion;
+        stPendingFw.strAFVersion = stSdk.strAFVersion;
+        m_sdkDevList.removeAt(nIndex);
+        qDebug() << "m_sdkDevList ---- >" << m_sdkDevList.size();
+        logFirmwareFields(stPendingFw);
+        return;
+    }
+}
+
+void ModifyModule::fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw)
+{
+    if (row < m_devList.size())
+        copyNetworkFields(stEthInfo, m_devList[row]);
+    setCellText(row, ColMask, stEthInfo.strSubMask, kKeepFlags);
+    setCellText(row, ColGateway, stEthInfo.strGateway, kKeepFlags);
+    setCellText(row, ColMac, stEthInfo.strMacAddr, kNotEditable);
+    if (ToggleSwitch *pSwitch = m_toggleList.value(row))
+        pSwitch->setChecked(stEthInfo.nDhcp != 0);
+    if (CTextButton *pSave = m_saveBtnList.value(row))
+        pSave->setEnabled(true);
+    if (CTextButton *pCancel = m_cancelBtnList.value(row))
+        pCancel->setEnabled(true);
+    if (!hasFirmware(stPendingFw))
+        return;
+    const QString strFirmware = firmwareText(stPendingFw);
+    setCellText(row, ColFw, strFirmware, kNotEditable);
+    qDebug() << row << strFirmware;
+    logNetworkFields(stEthInfo);
+}
+
+void ModifyModule::slotGetEnvFinished()
+{
+}
+
+void ModifyModule::recordCellChange(int row, int column)
+{
+    DevInfo_S stEdit = m_editMap.value(row);
+    switch (column) {
+    case ColIp:
+        stEdit.strIPAddr = cellText(row, ColIp);
+        break;
+    case ColMask:
+        stEdit.strSubMask = cellText(row, ColMask);
+        break;
+    case ColGateway:
+        stEdit.strGateway = cellText(row, ColGateway);
+        break;
+    default:
+        stEdit = DevInfo_S();
+        break;
+    }
+    m_editMap.insert(row, stEdit);
+}
+
+void ModifyModule::slotToggleChanged(bool checked)
+{
+    const int row = m_toggleList.indexOf(qobject_cast<ToggleSwitch *>(sender()));
+    if (row < 0)
+        return;
+    DevInfo_S stEdit = m_editMap.value(row);
+    stEdit.nDhcp = checked ? 1 : 0;
+    m_editMap.insert(row, stEdit);
+}
+
+void ModifyModule::slotSave()
+{
+    const int row = m_saveBtnList.indexOf(qobject_cast<CTextButton *>(sender()));
+    if (row >= 0) {
+        m_curDevInfo = m_editMap.value(row);
+        m_curDevInfo = completeDevInfo(row, m_curDevInfo);
+        qDebug() << "slotSave -->" << row;
+        qDebug() << "DevIP:" << m_curDevInfo.strIp << "DevPORT:" << m_curDevInfo.nPort;
+        logNetworkFields(m_curDevInfo);
+        logFirmwareFields(m_curDevInfo);
+    }
+    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+    pPop->setTipText(kSaveQuestion);
+    pPop->showPop();
+}
+
+DevInfo_S ModifyModule::completeDevInfo(int row, const DevInfo_S &stDevInfo) const
+{
+    const DevInfo_S stStored = m_devList.value(row);
+    qDebug() << "completeDevInfo >> " << row << stStored.strIp;
+
+    DevInfo_S stResult = stDevInfo;
+    stResult.strIp = stStored.strIp;
+    stResult.nPort = stStored.nPort;
+    stResult.strMacAddr = stStored.strMacAddr;
+    stResult.strDns1 = stStored.strDns1;
+    stResult.strDns2 = stStored.strDns2;
+    stResult.strCamVersion = stStored.strCamVersion;
+    stResult.strArmVersion = stStored.strArmVersion;
+    stResult.strAFVersion = stStored.strAFVersion;
+
+    if (const QTableWidgetItem *pItem = ui->ipTable->item(row, ColIp))
+        stResult.strIPAddr = pItem->text();
+    if (const QTableWidgetItem *pItem = ui->ipTable->item(row, ColMask))
+        stResult.strSubMask = pItem->text();
+    if (const QTableWidgetItem *pItem = ui->ipTable->item(row, ColGateway))
+        stResult.strGateway = pItem->text();
+
+    if (stResult.nDhcp < 0) {
+        const ToggleSwitch *pSwitch = m_toggleList.value(row);
+        stResult.nDhcp = pSwitch && pSwitch->isChecked() ? 1 : 0;
+    }
+    return stResult;
+}
+
+void ModifyModule::confirmSave()
+{
+    CTextHintPopWidget::getInstance()->hide();
+    if (!checkCurrentDevInfo()) {
+        showToast(kToastFailure, kResultFormError);
+        return;
+    }
+    m_pendingSaveMap.insert(m_curDevInfo.strIp, m_curDevInfo);
+    emit CommonSignal::getInstance()->sigSetEthInfo(m_curDevInfo.strIp, networkFieldsOf(m_curDevInfo));
+}
+
+bool ModifyModule::checkCurrentDevInfo() const
+{
+    CommonTool *pTool = CommonTool::getInstance();
+    return pTool->checkIpValid(m_curDevInfo.strIPAddr) && pTool->checkMaskValid(m_curDevInfo.strSubMask)
+        && pTool->isSameSubnet(m_curDevInfo.strGateway, m_curDevInfo.strIPAddr, m_curDevInfo.strSubMask);
+}
+
+void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
+{
+    settlePendingSave(strIp, nStatus == kResultSuccess);
+    qDebug() << "slotUpdateEthStatus ---> " << strIp << nStatus;
+    if (nStatus != kResultSuccess) {
+        showToast(kToastFailure, kResultFailed);
+        return;
+    }
+    showToast(kToastSuccess, kResultSuccess);
+    emit CommonSignal::getInstance()->sigDevReboot(strIp);
+}
+
+void ModifyModule::settlePendingSave(const QString &strIp, bool bWritten)
+{
+    if (m_curDevInfo.strIp == strIp)
+        m_curDevInfo = resetDevInfo();
+    if (!m_pendingSaveMap.contains(strIp))
+        return;
+    const DevInfo_S stSaved = m_pendingSaveMap.take(strIp);
+    // A refused write leaves the camera as it was, so the stored record stays what "Cancel"
+    // must put back.
+    if (!bWritten)
+        return;
+    for (DevInfo_S &stDevInfo : m_devList) {
+        if (stDevInfo.strIp == stSaved.strIp && stDevInfo.strMacAddr == stSaved.strMacAddr) {
+            stDevInfo = stSaved;
+            return;
+        }
+    }
+}
+
+void ModifyModule::slotCancel()
+{
+    const int row = m_cancelBtnList.indexOf(qobject_cast<CTextButton *>(sender()));
+    restoreRow(row);
+    m_curDevInfo = resetDevInfo();
+}
+
+void ModifyModule::restoreRow(int row)
+{
+    if (row < 0)
+        return;
+    const DevInfo_S stStored = m_devList.value(row);
+    m_editMap.insert(row, stStored);
+    setCellText(row, ColIp, stStored.strIp, kKeepFlags);
+    setCellText(row, ColMask, stStored.strSubMask, kKeepFlags);
+    setCellText(row, ColGateway, stStored.strGateway, kKeepFlags);
+    if (ToggleSwitch *pSwitch = m_toggleList.value(row))
+        pSwitch->setChecked(stStored.nDhcp != 0);
+}

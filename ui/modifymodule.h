@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QWidget>
+
+#include "core/devinfo_s.h"
+#include "core/ethinfo_s.h"
+#include "core/fwversion_s.h"
+#include "core/quillbootsearch_s.h"
+
+namespace Ui {
+class ModifyModule;
+}
+
+class CTextButton;
+class QResizeEvent;
+class QTableWidgetItem;
+class ToggleSwitch;
+
+/**
+ * The device view: the search bar (local IPv4 addresses and "Search") above the
+ * eight-column device table.
+ *
+ * "Search" asks for a multicast search through the hub; each reply with a dotted-quad
+ * address becomes a row, then the SDK search runs. When it ends, every row's camera is
+ * asked for its firmware versions and network settings, and the replies fill the rows
+ * (a second camera at a shared address is completed from the SDK reports).
+ *
+ * A row is edited in place; its "Save" asks for confirmation, checks address, mask and
+ * gateway and sends the settings through the hub; a successful write is followed by a
+ * reboot order. "Cancel" writes the row's stored values back.
+ *
+ * The view talks to the models only through the hub; the controller connects the slots.
+ */
+class ModifyModule : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ModifyModule(QWidget *parent = nullptr);
+    ~ModifyModule() override;
+
+    /// Rescales header, table and row-button fonts by @p scale (default 1.0).
+    void setScale(double scale);
+
+public slots:
+    /// Lists one row per reply (replies whose address is not a dotted quad are skipped),
+    /// then starts the SDK search.
+    void slotSearchResult(const QList<QuillbootSearch_S> &listQuillbootSearch);
+    /// Fills the firmware cell of the first row of @p strIp that has none.
+    void slotUpdateFwVersion(const QString &strIp, const FwVersion_S &stFwVer);
+    /// Fills the first row of @p strIp that has no MAC yet and enables its buttons.
+    void slotUpdateEthInfo(const QString &strIp, EthInfo_S stEthInfo);
+    void slotGetEnvFinished();
+    /// Collects the sender's row and asks for confirmation.
+    void slotSave();
+    /// Writes the sender's row back from its stored record.
+    void slotCancel();
+    /// Records the DHCP state of the sender's row.
+    void slotToggleChanged(bool checked);
+    /// Shows the result of a write; status 0 stores the saved values and orders a reboot.
+    void slotUpdateEthStatus(const QString &strIp, int nStatus);
+    /// Holds an SDK report aside for the merge of shared addresses.
+    void slotSdkUpdateDevInfo(const DevInfo_S &stDevInfo);
+    /// Asks every listed camera for firmware and settings; enables "Search" again.
+    void slotSdkGetInfoFinished();
+
+private slots:
+    void searchIp();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void initTable();
+    void initLocalIp();
+    void initConnect();
+    void applyTableStyleSheets();
+
+    void setCellText(int row, int column, const QString &text, Qt::ItemFlags flagMask);
+    QTableWidgetItem *ensureItem(int row, int column);
+    QString cellText(int row, int column) const;
+    QWidget *createToggleCell(int width, int height);
+    QWidget *createOperationCell(int row);
+    CTextButton *createRowButton(const QString &text, QWidget *parent);
+    void appendDeviceRow(const QuillbootSearch_S &stSearch);
+
+    void mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
+                        FwVersion_S &stPendingFw);
+    void fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw);
+
+    void recordCellChange(int row, int column);
+    void confirmSave();
+    bool checkCurrentDevInfo() const;
+    DevInfo_S completeDevInfo(int row, const DevInfo_S &stDevInfo) const;
+    void restoreRow(int row);
+    void settlePendingSave(const QString &strIp, bool bWritten);
+
+    Ui::ModifyModule *ui;
+    DevInfo_S m_curDevInfo;
+    QMap<int, DevInfo_S> m_editMap;
+    QList<DevInfo_S> m_devList;
+    QList<ToggleSwitch *> m_toggleList;
+    QList<CTextButton *> m_saveBtnList;
+    QList<CTextButton *> m_cancelBtnList;
+    QList<DevInfo_S> m_sdkDevList;
+    int m_textFontSize = 16;
+    int m_btnFontSize = 16;
+    double m_scale = 1.0;
+    // Settings sent and not yet answered, by the address the camera is reached at, so
+    // that each status is matched to the save it answers.
+    QMap<QString, DevInfo_S> m_pendingSaveMap;
+};
