@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, testing and the lab need, when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang qtbase5-dev qtbase5-dev-tools libqt5network5
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev qtbase5-dev qtbase5-dev-tools libqt5network5
           xvfb xdotool imagemagick iproute2 fonts-dejavu-core procps)
 
 missing=()

@@ -101,15 +101,6 @@ const QHash<QByteArray, Disconnector> &expectedWiring()
     return wiring;
 }
 
-// The pop-ups are process-wide singletons that go with the window they belong to. The
-// program has one window for its whole life, these tests one per case, so the pop-ups are
-// detached before a window goes and adopted again by the next.
-void keepPopupsAlive()
-{
-    CTextHintPopWidget::getInstance()->setParent(nullptr);
-    ToastHintWidget::getInstance()->setParent(nullptr);
-}
-
 bool searchPortFree()
 {
     QUdpSocket probe;
@@ -166,7 +157,6 @@ void TestControl::init()
 
 void TestControl::cleanup()
 {
-    keepPopupsAlive();
     m_pControl.reset();
 }
 
@@ -203,7 +193,6 @@ void TestControl::resultCodeReachesToast()
 
 void TestControl::windowShownAfterWiringAndReceiver()
 {
-    keepPopupsAlive();
     m_pControl.reset();
     ShowWatcher watcher;
     qApp->installEventFilter(&watcher);
@@ -267,7 +256,6 @@ void TestControl::shutDownGoesWindowModelClient()
     track(CHttp::getInstance(), QStringLiteral("http client"));
     QPointer<CommonSignal> pHub = hub();
 
-    keepPopupsAlive();
     m_pControl.reset();
     const QStringList expected = {QStringLiteral("window"), QStringLiteral("view"), QStringLiteral("model"),
                                   QStringLiteral("socket"), QStringLiteral("model owner"),
@@ -284,7 +272,6 @@ void TestControl::shutDownClosesSearchSocket()
     emit hub()->sigSearchNetwork(kLoopbackAddress);
     QTRY_VERIFY(!searchPortFree());
 
-    keepPopupsAlive();
     m_pControl.reset();
     QVERIFY(searchPortFree());
 }

@@ -41,15 +41,6 @@ int movedEdges(const QRect &before, const QRect &after)
          | (before.top() != after.top() ? TopEdge : NoEdge) | (before.bottom() != after.bottom() ? BottomEdge : NoEdge);
 }
 
-// The pop-ups are process-wide singletons that go with the window they belong to. The
-// program has one window for its whole life, these tests one per case, so the pop-ups are
-// detached before a window goes and adopted again by the next.
-void keepPopupsAlive()
-{
-    CTextHintPopWidget::getInstance()->setParent(nullptr);
-    ToastHintWidget::getInstance()->setParent(nullptr);
-}
-
 // QObject::receivers is protected; a pointer to it taken through a subclass works on any object.
 struct ReceiverProbe : QObject
 {
@@ -116,7 +107,6 @@ void TestMainWindow::init()
 
 void TestMainWindow::cleanup()
 {
-    keepPopupsAlive();
     m_pWindow.reset();
 }
 
