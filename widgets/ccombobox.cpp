@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QFrame>
+#include <QStyledItemDelegate>
 
 namespace {
 // Style-sheet templates, one per piece; their placeholders are filled lowest number first.
@@ -247,11 +248,14 @@ void CComboBox::showPopup()
 }
 
 // The list window gets no frame, no shadow and a translucent background, so only the
-// list's own rounded, styled area shows.
+// list's own rounded, styled area shows. Styles that draw the list as a menu ignore the item
+// rules of the sheet; a styled delegate makes the list follow them.
 void CComboBox::applyStyle()
 {
     setStyleSheet(boxSheet() + dropDownSheet() + arrowSheet() + listSheet() + itemSheet()
                   + hoverSheet() + scrollSheet());
+    if (!qobject_cast<QStyledItemDelegate *>(itemDelegate()))
+        setItemDelegate(new QStyledItemDelegate(this));
     QWidget *pListWindow = view()->window();
     pListWindow->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     pListWindow->setAttribute(Qt::WA_TranslucentBackground);

@@ -110,6 +110,7 @@ private slots:
     void maxVisibleItems();
     void familyComesFromHolder();
     void popupOffsetMovesList();
+    void listItemsFollowTheSheet();
 
 private:
     std::unique_ptr<CComboBox> m_pCombo;
@@ -386,5 +387,24 @@ void TestCComboBox::popupOffsetMovesList()
     pCombo->hidePopup();
 }
 
+
+// The item rules only reach the list through a styled delegate; the item height is the
+// visible proof that the open list follows them.
+void TestCComboBox::listItemsFollowTheSheet()
+{
+    constexpr int kItemHeight = 36;
+    m_pCombo->addItems({QStringLiteral("192.168.1.20"), QStringLiteral("10.0.0.7")});
+    m_pCombo->setItemHeight(kItemHeight);
+    m_pCombo->resize(128, 30);
+    m_pCombo->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pCombo.get()));
+    m_pCombo->showPopup();
+    QAbstractItemView *pView = m_pCombo->view();
+    QTRY_VERIFY(pView->isVisible());
+    QCOMPARE(pView->visualRect(pView->model()->index(0, 0)).height(), kItemHeight);
+    m_pCombo->hidePopup();
+}
+
 QTEST_MAIN(TestCComboBox)
+
 #include "tst_ccombobox.moc"
