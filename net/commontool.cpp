@@ -18,6 +18,7 @@
 #include "core/devinfo_s.h"
 #include "core/lazyinstance.h"
 #include "core/nametables.h"
+#include "core/versiontext.h"
 #include "net/devicesdk.h"
 #include "validate/addresscheck.h"
 
@@ -38,9 +39,6 @@ constexpr int kVersionAreaSize = 28;
 constexpr int kCamVersionOffset = 4;
 constexpr int kAFVersionOffset = 12;
 constexpr int kArmVersionOffset = 20;
-constexpr quint32 kVersionPartMask = 0xFF;
-constexpr int kVersionMajorShift = 16;
-constexpr int kVersionMinorShift = 8;
 
 constexpr quint64 kPortMask = 0xFFFF;
 constexpr double kLargestExactInteger = 9007199254740992.0; // 2^53
@@ -80,14 +78,6 @@ int reportPort(const QJsonValue &value)
     if (!(std::fabs(dPort) <= kLargestExactInteger))
         return 0;
     return int(quint64(qint64(dPort)) & kPortMask);
-}
-
-QString versionText(quint32 nWord)
-{
-    return QStringLiteral("V%1.%2.%3")
-        .arg(QString::number((nWord >> kVersionMajorShift) & kVersionPartMask),
-             QString::number((nWord >> kVersionMinorShift) & kVersionPartMask),
-             QString::number(nWord & kVersionPartMask));
 }
 
 QString versionAt(const unsigned char *pArea, int nOffset)

@@ -21,6 +21,7 @@
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
 #include "core/nametables.h"
+#include "core/versiontext.h"
 #include "net/chttp.h"
 
 namespace {
@@ -76,11 +77,6 @@ constexpr int RET_VAL_MISSING = -1;
 constexpr int VERSION_MISSING = 0;
 constexpr int VALID_MISSING = 0;
 
-constexpr char VERSION_FORMAT[] = "V%1.%2.%3";
-constexpr quint32 VERSION_PART_MASK = 0xFF;
-constexpr int VERSION_MAJOR_SHIFT = 16;
-constexpr int VERSION_MINOR_SHIFT = 8;
-
 QHostAddress searchGroup()
 {
     return QHostAddress(QLatin1String(SEARCH_GROUP));
@@ -128,16 +124,6 @@ int jsonInt(const QJsonValue &value, int nDefault)
         || dValue > std::numeric_limits<qint32>::max())
         return nDefault;
     return int(dValue);
-}
-
-// Bits 23-16, 15-8 and 7-0 as "V%1.%2.%3"; the highest byte is ignored.
-QString versionText(int nValue)
-{
-    const quint32 nBits = quint32(nValue);
-    return QString::fromLatin1(VERSION_FORMAT)
-        .arg((nBits >> VERSION_MAJOR_SHIFT) & VERSION_PART_MASK)
-        .arg((nBits >> VERSION_MINOR_SHIFT) & VERSION_PART_MASK)
-        .arg(nBits & VERSION_PART_MASK);
 }
 
 } // namespace
@@ -331,9 +317,9 @@ void ModifyModel::dealQueryVersion(const QJsonObject &root, const QString &strIp
     if (value.isEmpty())
         return;
     FwVersion_S stFwVersion;
-    stFwVersion.strCamVersion = versionText(jsonInt(value.value(KEY_CAM_VERSION), VERSION_MISSING));
-    stFwVersion.strArmVersion = versionText(jsonInt(value.value(KEY_ARM_VERSION), VERSION_MISSING));
-    stFwVersion.strAFVersion = versionText(jsonInt(value.value(KEY_AF_VERSION), VERSION_MISSING));
+    stFwVersion.strCamVersion = versionText(quint32(jsonInt(value.value(KEY_CAM_VERSION), VERSION_MISSING)));
+    stFwVersion.strArmVersion = versionText(quint32(jsonInt(value.value(KEY_ARM_VERSION), VERSION_MISSING)));
+    stFwVersion.strAFVersion = versionText(quint32(jsonInt(value.value(KEY_AF_VERSION), VERSION_MISSING)));
     emit CommonSignal::getInstance()->sigUpdateFwVersion(strIp, stFwVersion);
 }
 
