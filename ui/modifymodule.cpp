@@ -13,6 +13,7 @@
 
 #include "core/commonsignal.h"
 #include "net/commontool.h"
+#include "validate/addresscheck.h"
 #include "widgets/ctexthintpopwidget.h"
 #include "widgets/ctextbutton.h"
 #include "widgets/toasthintwidget.h"
@@ -93,16 +94,6 @@ DevInfo_S resetDevInfo()
     stDevInfo.nPort = -1;
     stDevInfo.nDhcp = 0;
     return stDevInfo;
-}
-
-// The address of a search reply becomes the host of every request for its row, so only
-// a plain dotted quad that reads back unchanged is accepted: no host names, ports, paths
-// or numeric shorthands.
-bool isDottedQuad(const QString &strAddress)
-{
-    QHostAddress address;
-    return address.setAddress(strAddress) && address.protocol() == QAbstractSocket::IPv4Protocol
-        && address.toString() == strAddress;
 }
 
 QString firmwareText(const FwVersion_S &stFwVer)
@@ -373,7 +364,8 @@ void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillboo
 void ModifyModule::appendDeviceRow(const QuillbootSearch_S &stSearch)
 {
     const QString strAddress = searchRecordAddress(stSearch);
-    if (!isDottedQuad(strAddress)) {
+    // The address becomes the host of every request for the row.
+    if (!isDottedQuadIpv4(strAddress)) {
         qDebug() << "slotSearchResult: reply skipped, its address is not a dotted quad:" << strAddress;
         return;
     }

@@ -184,3 +184,10 @@ bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QStri
         return false;
     return ((nFirst ^ nSecond) & nMask) == 0;
 }
+
+bool isDottedQuadIpv4(const QString &strAddress)
+{
+    QHostAddress address;
+    return address.setAddress(strAddress) && address.protocol() == QAbstractSocket::IPv4Protocol
+        && address.toString() == strAddress;
+}

@@ -18,3 +18,9 @@ bool checkMaskValid(const QString &strMask);
 // True when all three texts are IPv4 addresses and the first two agree on every bit set in
 // the mask. Logs nothing.
 bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QString &strMask);
+
+// True when address is a plain dotted quad that QHostAddress reads as IPv4 and writes back
+// unchanged: no host names, ports, paths, user parts or numeric shorthands ("2130706433",
+// "127.1"). Addresses that come from the network must pass it before any request goes to
+// them. Logs nothing.
+bool isDottedQuadIpv4(const QString &strAddress);

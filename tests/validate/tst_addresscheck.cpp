@@ -71,6 +71,8 @@ private slots:
     void isSameSubnet_data();
     void isSameSubnet();
     void commonToolDelegates();
+    void isDottedQuadIpv4_data();
+    void isDottedQuadIpv4();
 };
 
 void TestAddressCheck::init()
@@ -243,6 +245,34 @@ void TestAddressCheck::commonToolDelegates()
     QCOMPARE(LogCapture::messages(),
              QStringList({ipMessage(kValid, QStringLiteral("192.168.1.10")),
                           ipMessage(kNetwork, QStringLiteral("192.168.1.0")), QString::fromUtf8(kMaskMixed)}));
+}
+
+void TestAddressCheck::isDottedQuadIpv4_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("foreign subnet") << QStringLiteral("192.168.1.64") << true;
+    QTest::newRow("loopback") << QStringLiteral("127.0.0.1") << true;
+    QTest::newRow("user part") << QStringLiteral("a@203.0.113.9") << false;
+    QTest::newRow("port and path") << QStringLiteral("203.0.113.9:8080/x?") << false;
+    QTest::newRow("fragment") << QStringLiteral("1.2.3.4#") << false;
+    QTest::newRow("one number") << QStringLiteral("2130706433") << false;
+    QTest::newRow("shorthand") << QStringLiteral("127.1") << false;
+    QTest::newRow("leading zero") << QStringLiteral("192.168.01.5") << false;
+    QTest::newRow("host name") << QStringLiteral("evil.example") << false;
+    QTest::newRow("leading blank") << QStringLiteral(" 1.2.3.4") << false;
+    QTest::newRow("IPv6") << QStringLiteral("::1") << false;
+    QTest::newRow("mapped IPv6") << QStringLiteral("::ffff:1.2.3.4") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestAddressCheck::isDottedQuadIpv4()
+{
+    QFETCH(QString, address);
+    QFETCH(bool, accepted);
+    QCOMPARE(::isDottedQuadIpv4(address), accepted);
+    QVERIFY(LogCapture::messages().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAddressCheck)
