@@ -117,10 +117,12 @@ bool hasContiguousOnes(quint32 nMask)
     return (nHostBits & (nHostBits + 1)) == 0;
 }
 
+// Only the plain dotted form counts: QHostAddress also reads "192.168.1", "3232235777" or
+// " 1.2.3.4", and such a gateway would reach the camera as typed.
 bool parseIpv4(const QString &strText, quint32 *pValue)
 {
     const QHostAddress address(strText);
-    if (address.protocol() != QAbstractSocket::IPv4Protocol)
+    if (address.protocol() != QAbstractSocket::IPv4Protocol || address.toString() != strText)
         return false;
     *pValue = address.toIPv4Address();
     return true;

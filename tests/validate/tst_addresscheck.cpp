@@ -218,6 +218,10 @@ void TestAddressCheck::isSameSubnet_data()
     add("IPv6 mask", "192.168.1.1", "192.168.1.10", "ffff:ffff::", false);
     add("segment above 255", "192.168.1.256", "192.168.1.10", "255.255.255.0", false);
     add("words", "gateway", "address", "mask", false);
+    add("three-part gateway", "192.168.1", "192.168.1.10", "255.255.255.0", false);
+    add("one-number gateway", "3232235777", "192.168.1.10", "255.255.255.0", false);
+    add("hex gateway", "0xc0.168.1.1", "192.168.1.10", "255.255.255.0", false);
+    add("gateway with blank", " 192.168.1.1", "192.168.1.10", "255.255.255.0", false);
 }
 
 void TestAddressCheck::isSameSubnet()
