@@ -32,6 +32,10 @@ constexpr quint16 SEARCH_DEST_PORT = 54362;
 constexpr int SEARCH_WINDOW_MS = 2000;
 constexpr int RESULT_DELAY_MS = 2000;
 constexpr quint32 SEARCH_MAGIC = 0x12564387u;
+// Every camera answers the multicast request at once; the usual default buffer holds only
+// about 256 replies, and the rest of a large site's burst would be dropped by the kernel.
+// The kernel caps the request at net.core.rmem_max.
+constexpr int SEARCH_RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
 
 constexpr int CMD_SET_ENV = 0;
 constexpr int CMD_GET_ENV = 1;
@@ -152,8 +156,10 @@ void ModifyModel::slotSearchNetwork(QString strIp)
 
 bool ModifyModel::bindSearchSocket()
 {
-    if (m_pUdpSocket->bind(QHostAddress::AnyIPv4, SEARCH_BIND_PORT))
+    if (m_pUdpSocket->bind(QHostAddress::AnyIPv4, SEARCH_BIND_PORT)) {
+        m_pUdpSocket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, SEARCH_RECEIVE_BUFFER_BYTES);
         return true;
+    }
     qDebug() << "create multicast bind port:" << SEARCH_BIND_PORT << " failed";
     return false;
 }

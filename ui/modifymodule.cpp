@@ -356,26 +356,32 @@ void ModifyModule::searchIp()
 
 void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillbootSearch)
 {
-    for (const QuillbootSearch_S &stSearch : listQuillbootSearch)
-        appendDeviceRow(stSearch);
+    // One row-count change for the whole list: every inserted row would lay out again
+    // the cell widgets of all rows before it.
+    const int nFirstRow = ui->ipTable->rowCount();
+    ui->ipTable->setRowCount(nFirstRow + listQuillbootSearch.size());
+    int row = nFirstRow;
+    for (const QuillbootSearch_S &stSearch : listQuillbootSearch) {
+        if (appendDeviceRow(row, stSearch))
+            ++row;
+    }
+    ui->ipTable->setRowCount(row);
     CommonTool::getInstance()->getDevInfo();
 }
 
-void ModifyModule::appendDeviceRow(const QuillbootSearch_S &stSearch)
+bool ModifyModule::appendDeviceRow(int row, const QuillbootSearch_S &stSearch)
 {
     const QString strAddress = searchRecordAddress(stSearch);
     // The address becomes the host of every request for the row.
     if (!isDottedQuadIpv4(strAddress)) {
         qDebug() << "slotSearchResult: reply skipped, its address is not a dotted quad:" << strAddress;
-        return;
+        return false;
     }
     DevInfo_S stDevInfo;
     stDevInfo.strIp = strAddress;
     stDevInfo.nPort = searchRecordPort(stSearch);
     m_devList.append(stDevInfo);
 
-    const int row = ui->ipTable->rowCount();
-    ui->ipTable->insertRow(row);
     setCellText(row, ColNo, QString::number(row + 1), kNotEditable);
     setCellText(row, ColIp, strAddress, kKeepFlags);
     setCellText(row, ColMask, QString(), kKeepFlags);
@@ -387,6 +393,7 @@ void ModifyModule::appendDeviceRow(const QuillbootSearch_S &stSearch)
     QTableWidgetItem *pOperation = ensureItem(row, ColOperation);
     pOperation->setFlags(pOperation->flags() & kNotEditable);
     ui->ipTable->setCellWidget(row, ColOperation, createOperationCell(row));
+    return true;
 }
 
 void ModifyModule::slotSdkUpdateDevInfo(const DevInfo_S &stDevInfo)

@@ -85,7 +85,8 @@ private:
     QWidget *createToggleCell(int width, int height);
     QWidget *createOperationCell(int row);
     CTextButton *createRowButton(const QString &text, QWidget *parent);
-    void appendDeviceRow(const QuillbootSearch_S &stSearch);
+    /// Fills the already counted @p row from @p stSearch; false when the reply is skipped.
+    bool appendDeviceRow(int row, const QuillbootSearch_S &stSearch);
 
     void mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
                         FwVersion_S &stPendingFw);

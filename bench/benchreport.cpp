@@ -1,0 +1,113 @@
+#include "bench/benchreport.h"
+
+#include <QJsonValue>
+#include <QStringList>
+#include <QVector>
+
+#include <algorithm>
+
+namespace {
+
+struct Row
+{
+    const char *szLabel;
+    const char *szKey;
+    double dScale; // figure = value × scale
+    int nDecimals;
+};
+
+constexpr double kKbToMb = 1.0 / 1024.0;
+
+const Row kRows[] = {
+    {"rows listed", "rows", 1, 0},
+    {"search replies dropped (rcvbuf)", "udpRcvbufDrops", 1, 0},
+    {"first search reply [ms]", "firstReplyMs", 1, 1},
+    {"floor = first reply + 2000 [ms]", "floorMs", 1, 1},
+    {"list published [ms]", "publishedMs", 1, 1},
+    {"rows built [ms]", "listedMs", 1, 1},
+    {"SDK search ended [ms]", "sdkDoneMs", 1, 1},
+    {"all requests issued [ms]", "requestsSentMs", 1, 1},
+    {"first GetEnv reply [ms]", "firstEthMs", 1, 1},
+    {"every row filled [ms]", "filledMs", 1, 1},
+    {"filled - floor [ms]", "filledMinusFloorMs", 1, 1},
+    {"filled / floor", "filledOverFloor", 1, 3},
+    {"all requests finished [ms]", "settledMs", 1, 1},
+    {"peak RSS VmHWM [MB]", "hwmKb", kKbToMb, 1},
+    {"RSS at end [MB]", "rssEndKb", kKbToMb, 1},
+    {"CPU press..filled [ms]", "cpuFilledMs", 1, 0},
+    {"CPU press..finished [ms]", "cpuSettledMs", 1, 0},
+    {"worst loop stall to filled [ms]", "stallFilledMs", 1, 1},
+    {"worst loop stall to finished [ms]", "stallSettledMs", 1, 1},
+    {"  ...that stall ended at [ms]", "stallEndMs", 1, 1},
+    {"threads at peak", "threadsPeakSettled", 1, 0},
+    {"start: exec..main [ms]", "execToMainMs", 1, 1},
+    {"start: exec..Control built [ms]", "controlMs", 1, 1},
+    {"start: exec..window shown [ms]", "shownMs", 1, 1},
+    {"start: exec..window exposed [ms]", "exposedMs", 1, 1},
+    {"start: exec..first paint [ms]", "paintedMs", 1, 1},
+    {"idle CPU over 2 s [ms]", "idleCpuMsPer2s", 1, 1},
+    {"idle threads", "idleThreads", 1, 0},
+    {"idle VmHWM [MB]", "idleHwmKb", kKbToMb, 1},
+};
+
+constexpr int kLabelWidth = 36;
+constexpr int kColumnWidth = 11;
+
+double median(QVector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const int nMid = values.size() / 2;
+    return values.size() % 2 ? values.at(nMid) : (values.at(nMid - 1) + values.at(nMid)) / 2;
+}
+
+QString cell(const QJsonObject &median, const Row &row)
+{
+    const QJsonValue value = median.value(QLatin1String(row.szKey));
+    if (!value.isDouble())
+        return QStringLiteral("-");
+    return QString::number(value.toDouble() * row.dScale, 'f', row.nDecimals);
+}
+
+} // namespace
+
+QJsonObject BenchReport::medians(const QJsonArray &runs)
+{
+    QStringList listKeys;
+    for (const QJsonValue &run : runs)
+        listKeys += run.toObject().keys();
+    listKeys.removeDuplicates();
+
+    QJsonObject result;
+    for (const QString &strKey : qAsConst(listKeys)) {
+        QVector<double> values;
+        for (const QJsonValue &run : runs) {
+            const QJsonValue value = run.toObject().value(strKey);
+            if (value.isDouble() && value.toDouble() != -1)
+                values.append(value.toDouble());
+        }
+        if (!values.isEmpty())
+            result.insert(strKey, median(values));
+    }
+    return result;
+}
+
+QString BenchReport::table(const QJsonArray &results)
+{
+    QString strTable = QStringLiteral("median of runs").leftJustified(kLabelWidth);
+    for (const QJsonValue &result : results)
+        strTable += QStringLiteral("N=%1").arg(result.toObject().value(QLatin1String("cameras")).toInt())
+                        .rightJustified(kColumnWidth);
+    strTable += QLatin1Char('\n');
+    QString strRuns = QStringLiteral("runs").leftJustified(kLabelWidth);
+    for (const QJsonValue &result : results)
+        strRuns += QString::number(result.toObject().value(QLatin1String("runs")).toArray().size())
+                       .rightJustified(kColumnWidth);
+    strTable += strRuns + QLatin1Char('\n');
+    for (const Row &row : kRows) {
+        QString strLine = QString::fromLatin1(row.szLabel).leftJustified(kLabelWidth);
+        for (const QJsonValue &result : results)
+            strLine += cell(result.toObject().value(QLatin1String("median")).toObject(), row).rightJustified(kColumnWidth);
+        strTable += strLine + QLatin1Char('\n');
+    }
+    return strTable;
+}

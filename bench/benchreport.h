@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+
+// Medians of repeated runs and the printed table.
+namespace BenchReport {
+
+/// Per key, the median over @p runs of every number the runs carry (runs lacking a key,
+/// or carrying -1 for "did not happen", are left out of that key's median).
+QJsonObject medians(const QJsonArray &runs);
+/// The table of the median figures, one column per result (each a {"cameras", "median"}).
+QString table(const QJsonArray &results);
+
+} // namespace BenchReport

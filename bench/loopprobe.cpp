@@ -1,0 +1,57 @@
+#include "bench/loopprobe.h"
+
+#include "bench/processstats.h"
+
+namespace {
+constexpr int kTickMs = 10;
+constexpr qint64 kTickNs = qint64(kTickMs * ProcessStats::kNsPerMs);
+}
+
+LoopProbe::LoopProbe(QObject *parent)
+    : QObject(parent)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &LoopProbe::slotTick);
+}
+
+void LoopProbe::start()
+{
+    m_nWorstLateNs = 0;
+    m_nWorstEndNs = 0;
+    m_nPeakThreads = ProcessStats::threadCount();
+    m_nLastTickNs = ProcessStats::monotonicNs();
+    m_timer.start();
+}
+
+void LoopProbe::stop()
+{
+    m_timer.stop();
+}
+
+double LoopProbe::worstStallMs() const
+{
+    return double(m_nWorstLateNs) / ProcessStats::kNsPerMs;
+}
+
+qint64 LoopProbe::worstStallEndNs() const
+{
+    return m_nWorstEndNs;
+}
+
+int LoopProbe::peakThreads() const
+{
+    return m_nPeakThreads;
+}
+
+void LoopProbe::slotTick()
+{
+    const qint64 nNow = ProcessStats::monotonicNs();
+    const qint64 nLateNs = nNow - m_nLastTickNs - kTickNs;
+    if (nLateNs > m_nWorstLateNs) {
+        m_nWorstLateNs = nLateNs;
+        m_nWorstEndNs = nNow;
+    }
+    m_nLastTickNs = nNow;
+    m_nPeakThreads = qMax(m_nPeakThreads, ProcessStats::threadCount());
+}

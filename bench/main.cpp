@@ -1,0 +1,181 @@
+// kestrova-bench
+//
+//   kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR]
+//       Runs R fresh processes of itself (--run), each measuring start-up and one search
+//       cycle, and writes their figures and medians to FILE as JSON. Meant to run inside
+//       the lab (tools/lab/kestrova-lab), where KESTROVA_LAB_TOOL_ADDRESS names the local
+//       address to search from.
+//   kestrova-bench --report OUT FILE...
+//       Prints the table of the given result files and writes them together to OUT.
+//   kestrova-bench --run EXEC_NS
+//       One measured process; EXEC_NS is the launcher's monotonic clock just before the
+//       start. Prints one "BENCH-RESULT {json}" line.
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/control.h"
+#include "bench/benchreport.h"
+#include "bench/cyclerun.h"
+#include "bench/processstats.h"
+
+namespace {
+
+constexpr char kResultTag[] = "BENCH-RESULT ";
+constexpr int kExitUsage = 64;
+constexpr int kExitFailed = 1;
+constexpr int kRunTimeoutMs = 120000;
+constexpr int kDefaultRepeat = 3;
+
+void say(const QString &strText)
+{
+    QTextStream(stderr) << "kestrova-bench: " << strText << '\n';
+}
+
+QString argumentAfter(const QStringList &listArgs, const QString &strOption, const QString &strDefault = QString())
+{
+    const int nIndex = listArgs.indexOf(strOption);
+    return nIndex >= 0 && nIndex + 1 < listArgs.size() ? listArgs.at(nIndex + 1) : strDefault;
+}
+
+bool writeJson(const QString &strPath, const QJsonObject &object)
+{
+    QFile file(strPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(QJsonDocument(object).toJson(QJsonDocument::Indented)) > 0;
+}
+
+QJsonObject readJson(const QString &strPath)
+{
+    QFile file(strPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+// One measured process: the program's own start-up order, then the cycle.
+int runOnce(int argc, char *argv[], qint64 nExecNs)
+{
+    const qint64 nMainNs = ProcessStats::monotonicNs();
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    QApplication app(argc, argv);
+    CycleRun cycle(nExecNs, nMainNs);
+    cycle.markApplication();
+    Control control;
+    const QString strLocalIp = qEnvironmentVariable("KESTROVA_LAB_TOOL_ADDRESS");
+    QJsonObject result;
+    QString strError;
+    if (!cycle.measure(control, strLocalIp, result, strError)) {
+        say(strError);
+        return kExitFailed;
+    }
+    std::printf("%s%s\n", kResultTag, QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+    return 0;
+}
+
+QJsonObject runChild(const QString &strLogPath, QString &strError)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.setStandardErrorFile(strLogPath);
+    const QString strExecNs = QString::number(ProcessStats::monotonicNs());
+    process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run"), strExecNs});
+    if (!process.waitForFinished(kRunTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        strError = QStringLiteral("run timed out or did not start; see %1").arg(strLogPath);
+        return {};
+    }
+    const QList<QByteArray> listLines = process.readAllStandardOutput().split('\n');
+    for (const QByteArray &baLine : listLines) {
+        if (baLine.startsWith(kResultTag))
+            return QJsonDocument::fromJson(baLine.mid(int(std::strlen(kResultTag)))).object();
+    }
+    strError = QStringLiteral("run exited with %1 and no result; see %2").arg(process.exitCode()).arg(strLogPath);
+    return {};
+}
+
+int drive(const QStringList &listArgs)
+{
+    const int nCameras = argumentAfter(listArgs, QStringLiteral("--cameras")).toInt();
+    const int nRepeat = argumentAfter(listArgs, QStringLiteral("--repeat"), QString::number(kDefaultRepeat)).toInt();
+    const QString strOut = argumentAfter(listArgs, QStringLiteral("--out"));
+    const QString strLogs = argumentAfter(listArgs, QStringLiteral("--logs"), QDir::tempPath());
+    if (nCameras <= 0 || nRepeat <= 0 || strOut.isEmpty()) {
+        say(QStringLiteral("usage: kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR]"));
+        return kExitUsage;
+    }
+    QJsonArray runs;
+    for (int nRun = 0; nRun < nRepeat; ++nRun) {
+        const QString strLog = QStringLiteral("%1/bench-%2-run%3.log").arg(strLogs).arg(nCameras).arg(nRun + 1);
+        QString strError;
+        const QJsonObject run = runChild(strLog, strError);
+        if (run.isEmpty()) {
+            say(strError);
+            return kExitFailed;
+        }
+        say(QStringLiteral("N=%1 run %2/%3: filled %4 ms, floor %5 ms, VmHWM %6 MB")
+                .arg(nCameras).arg(nRun + 1).arg(nRepeat)
+                .arg(run.value(QLatin1String("filledMs")).toDouble(), 0, 'f', 1)
+                .arg(run.value(QLatin1String("floorMs")).toDouble(), 0, 'f', 1)
+                .arg(run.value(QLatin1String("hwmKb")).toDouble() / 1024, 0, 'f', 1));
+        runs.append(run);
+    }
+    const QJsonObject result{{QStringLiteral("cameras"), nCameras},
+                             {QStringLiteral("runs"), runs},
+                             {QStringLiteral("median"), BenchReport::medians(runs)}};
+    if (!writeJson(strOut, result)) {
+        say(QStringLiteral("cannot write %1").arg(strOut));
+        return kExitFailed;
+    }
+    return 0;
+}
+
+int report(const QStringList &listArgs)
+{
+    const int nIndex = listArgs.indexOf(QStringLiteral("--report"));
+    const QStringList listFiles = listArgs.mid(nIndex + 1);
+    if (listFiles.size() < 2) {
+        say(QStringLiteral("usage: kestrova-bench --report OUT FILE..."));
+        return kExitUsage;
+    }
+    QJsonArray results;
+    for (const QString &strFile : listFiles.mid(1))
+        results.append(readJson(strFile));
+    const QJsonObject all{{QStringLiteral("generated"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+                          {QStringLiteral("results"), results}};
+    QTextStream(stdout) << BenchReport::table(results);
+    if (!writeJson(listFiles.first(), all)) {
+        say(QStringLiteral("cannot write %1").arg(listFiles.first()));
+        return kExitFailed;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && std::strcmp(argv[1], "--run") == 0)
+        return runOnce(argc, argv, QByteArray(argv[2]).toLongLong());
+    QCoreApplication app(argc, argv);
+    const QStringList listArgs = QCoreApplication::arguments();
+    if (listArgs.contains(QStringLiteral("--report")))
+        return report(listArgs);
+    return drive(listArgs);
+}

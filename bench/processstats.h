@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Readings of the running process: a monotonic clock, CPU time and /proc/self/status.
+namespace ProcessStats {
+
+constexpr double kNsPerMs = 1e6;
+
+/// CLOCK_MONOTONIC in nanoseconds; comparable between processes on one machine.
+qint64 monotonicNs();
+/// User plus system CPU time of the process so far, in milliseconds.
+double cpuMs();
+/// A "kB" field of /proc/self/status (VmHWM, VmRSS, ...); -1 when missing.
+qint64 statusKb(const char *szField);
+/// Threads of the process now; -1 when unreadable.
+int threadCount();
+/// A counter of the "Udp:" lines of /proc/net/snmp (this network namespace); -1 when missing.
+qint64 udpCounter(const char *szName);
+
+} // namespace ProcessStats
