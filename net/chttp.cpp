@@ -7,6 +7,7 @@
 #include <QNetworkConfiguration>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -133,6 +134,10 @@ void CHttp::trackReply(QNetworkReply *pReply, const QString &strCmd)
 {
     pReply->setProperty(CMD_PROPERTY, strCmd);
     limitReplySize(pReply);
+    // Every byte that arrives restarts the transfer timeout, so a peer trickling its answer
+    // would hold the request for good; no request outlasts the timeout in all either.
+    if (m_nTransferTimeoutMs > 0)
+        QTimer::singleShot(m_nTransferTimeoutMs, pReply, &QNetworkReply::abort);
     ++m_nPending;
     connect(pReply, &QNetworkReply::finished, this, &CHttp::slotHttpFinished, Qt::QueuedConnection);
 }
@@ -173,7 +178,7 @@ bool CHttp::logFailure(QNetworkReply *pReply, const QString &strIp) const
     } else if (error == QNetworkReply::TimeoutError) {
         qDebug() << "errorTimeOut:" << pReply->errorString() << strIp;
     } else if (error == QNetworkReply::OperationCanceledError) {
-        // Only the transfer timeout cancels a reply that we did not abort ourselves.
+        // Only the timeouts cancel a reply that we did not abort ourselves.
         qDebug() << "errorTimeOut:" << "no data for" << m_nTransferTimeoutMs << "ms" << pReply->errorString() << strIp;
     } else if (error != QNetworkReply::NoError) {
         qDebug() << "error:" << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(error)

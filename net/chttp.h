@@ -22,15 +22,15 @@ class QUrlQuery;
  * sigGetEnvFinished is emitted.
  *
  * Failures are network errors, HTTP error statuses, redirects (never followed), a
- * transfer stalled for longer than transferTimeout(), and a body larger than
- * HTTP_MAX_REPLY_BYTES (aborted as soon as the limit is passed).
+ * transfer stalled for longer than transferTimeout() or lasting longer than that in all,
+ * and a body larger than HTTP_MAX_REPLY_BYTES (aborted as soon as the limit is passed).
  */
 class CHttp : public CommunicationInterface
 {
     Q_OBJECT
 
 public:
-    /// Time a request may go without any data moving before it is aborted.
+    /// Time a request may go without any data moving, and may last in all, before it is aborted.
     static constexpr int HTTP_TRANSFER_TIMEOUT_MS = 10000;
     /// Largest reply body accepted; no command's answer comes close.
     static constexpr qint64 HTTP_MAX_REPLY_BYTES = 1024 * 1024;

@@ -1,0 +1,302 @@
+// The real program's objects in the lab's tool namespace against kestrova-camsim: eight
+// simulated cameras, two of them sharing one address, camera 7 refusing every "SetEnv".
+// Each test clicks through the real window and then checks both sides: what the table
+// shows against the simulator's CAMERA lines, and what the simulator says it was sent.
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScopedPointer>
+#include <QSet>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "app/control.h"
+#include "core/commonsignal.h"
+#include "deviceviewdriver.h"
+#include "labsession.h"
+#include "net/chttp.h"
+#include "ui/mainwindow.h"
+#include "ui/modifymodule.h"
+
+// Runs a helper that checks as it goes, and leaves the test function once a check failed.
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+namespace {
+
+// Options the lab is started with (tests/e2e/CMakeLists.txt); the tests read the rest
+// from the simulator's log.
+constexpr int kCameraCount = 8;
+const QString kRefusingCamera = QStringLiteral("7");
+constexpr int kRefusedStatus = 2;
+const QString kMovedCamera = QStringLiteral("3");
+const QString kMovedAddress = QStringLiteral("10.77.0.50");
+const QString kRefusedAddress = QStringLiteral("10.77.0.60");
+
+constexpr int kSearchTimeoutMs = 15000;
+constexpr int kFillTimeoutMs = 10000;
+constexpr int kLogTimeoutMs = 10000;
+
+const QString kGetEnvJson = QStringLiteral(R"({"GetEnv":{"NetWork":{"nChannel":-1}}})");
+const QString kQueryVersionJson = QStringLiteral(R"({"QueryState":{"QueryVersion":{}}})");
+const QString kRebootJson = QStringLiteral(R"({"SysCtrl":{"Reboot":{}}})");
+
+// The log shows bytes outside '!'..'~' as \xHH; the commands the tool sends have none
+// but quotes and braces, so the text reads back as JSON.
+QJsonObject setEnvEth(const LabLine_S &stRequest)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(stRequest.hashField.value(QStringLiteral("json")).toUtf8());
+    return document.object()[QStringLiteral("SetEnv")].toObject()[QStringLiteral("NetWork")].toObject()
+        [QStringLiteral("stEth")].toArray().first().toObject();
+}
+
+} // namespace
+
+class TestE2eCycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void searchListsAndFillsEveryCamera();
+    void savedAddressIsFoundAfterReboot();
+    void refusedWriteShowsFailed();
+
+private:
+    void searchAndWaitForFilled();
+    void verifyRowsShowCameras();
+    void verifySearchRequests(int nFrom);
+    QSet<QString> listedAddresses() const;
+
+    LabSession m_lab;
+    QScopedPointer<Control> m_pControl;
+    QScopedPointer<DeviceViewDriver> m_pDriver;
+    int m_nSearchMark = 0;
+};
+
+void TestE2eCycle::initTestCase()
+{
+    if (!m_lab.isAvailable())
+        QSKIP(qPrintable(m_lab.unavailableReason()));
+    m_pControl.reset(new Control);
+    MainWindow *pWindow = m_pControl->getMainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(pWindow));
+    m_pDriver.reset(new DeviceViewDriver(pWindow->getModifyModule(), pWindow));
+    // The namespace holds only the lab link: the one address to search from.
+    QCOMPARE(m_pDriver->localAddresses(), QStringList{m_lab.toolAddress()});
+    QCOMPARE(m_lab.cameras().size(), kCameraCount);
+}
+
+void TestE2eCycle::cleanupTestCase()
+{
+    m_pDriver.reset();
+    m_pControl.reset();
+}
+
+void TestE2eCycle::cleanup()
+{
+    if (m_pDriver)
+        m_pDriver->dismissPopups();
+}
+
+QSet<QString> TestE2eCycle::listedAddresses() const
+{
+    const QStringList listAddress = m_pDriver->rowAddresses();
+    return QSet<QString>(listAddress.cbegin(), listAddress.cend());
+}
+
+// Clicks "Search" and waits for every row to be filled; the log position before the
+// click is kept for the request checks.
+void TestE2eCycle::searchAndWaitForFilled()
+{
+    m_nSearchMark = m_lab.lineCount();
+    STEP(m_pDriver->search(kSearchTimeoutMs));
+    QCOMPARE(m_pDriver->table()->rowCount(), kCameraCount);
+    QList<int> listRow;
+    for (int row = 0; row < kCameraCount; ++row)
+        listRow.append(row);
+    STEP(m_pDriver->waitForFilled(listRow, kFillTimeoutMs));
+    QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kFillTimeoutMs);
+}
+
+// Every camera has a row at its address. At the shared address HTTP reaches only the
+// lowest-index camera, and the SDK stand-in reports no device, so nothing can complete
+// the second row from another source: both rows show the first camera's settings and
+// firmware, and the second camera's MAC appears nowhere.
+void TestE2eCycle::verifyRowsShowCameras()
+{
+    QHash<QString, QList<LabCamera_S>> hashAtAddress;
+    const QList<LabCamera_S> listCamera = m_lab.cameras();
+    for (const LabCamera_S &stCamera : listCamera)
+        hashAtAddress[stCamera.strIp].append(stCamera);
+    QCOMPARE(hashAtAddress.size(), kCameraCount - 1);
+
+    for (auto address = hashAtAddress.cbegin(); address != hashAtAddress.cend(); ++address) {
+        const QList<int> listRow = m_pDriver->rowsOf(address.key());
+        QCOMPARE(listRow.size(), address.value().size());
+        for (int row : listRow)
+            STEP(m_pDriver->verifyRowShows(row, address.value().first()));
+        if (address.value().size() < 2)
+            continue;
+        const QString strHiddenMac = address.value().at(1).strMac;
+        for (int row = 0; row < kCameraCount; ++row)
+            QVERIFY(m_pDriver->cell(row, DeviceViewDriver::ColumnMac) != strHiddenMac);
+    }
+}
+
+// One multicast search from the tool's address; then one "GetEnv" (GET) and one
+// "QueryVersion" (POST, form body) per row, each to its row's address and nowhere else.
+void TestE2eCycle::verifySearchRequests(int nFrom)
+{
+    const QList<LabLine_S> listSearch = m_lab.lines(nFrom, QStringLiteral("SEARCH"));
+    QCOMPARE(listSearch.size(), 1);
+    QCOMPARE(listSearch.first().hashField.value(QStringLiteral("from")),
+             m_lab.toolAddress() + QStringLiteral(":54361"));
+    QCOMPARE(listSearch.first().hashField.value(QStringLiteral("size")), QStringLiteral("76"));
+    QCOMPARE(listSearch.first().hashField.value(QStringLiteral("magic")), QStringLiteral("0x12564387"));
+
+    const QStringList listOutside = m_lab.requestsOutside(listedAddresses(), nFrom);
+    QVERIFY2(listOutside.isEmpty(), qPrintable(listOutside.join(QLatin1Char('\n'))));
+
+    const QList<LabLine_S> listRequest = m_lab.lines(nFrom, QStringLiteral("REQ"));
+    QHash<QString, int> hashGetEnv;
+    QHash<QString, int> hashQueryVersion;
+    for (const LabLine_S &stRequest : listRequest) {
+        const QString strCmd = stRequest.hashField.value(QStringLiteral("cmd"));
+        const QString strMethod = stRequest.hashField.value(QStringLiteral("method"));
+        const QString strJson = stRequest.hashField.value(QStringLiteral("json"));
+        const QString strIp = stRequest.hashField.value(QStringLiteral("ip"));
+        if (strCmd == QLatin1String("GetEnv")) {
+            QCOMPARE(strMethod, QStringLiteral("GET"));
+            QCOMPARE(strJson, kGetEnvJson);
+            ++hashGetEnv[strIp];
+        } else {
+            QCOMPARE(strCmd, QStringLiteral("QueryVersion"));
+            QCOMPARE(strMethod, QStringLiteral("POST"));
+            QCOMPARE(strJson, kQueryVersionJson);
+            QVERIFY(stRequest.hashField.value(QStringLiteral("body")).startsWith(QLatin1String("szCmd=")));
+            ++hashQueryVersion[strIp];
+        }
+    }
+    const QSet<QString> setListed = listedAddresses();
+    for (const QString &strIp : setListed) {
+        const int nRows = m_pDriver->rowsOf(strIp).size();
+        QCOMPARE(hashGetEnv.value(strIp), nRows);
+        QCOMPARE(hashQueryVersion.value(strIp), nRows);
+    }
+}
+
+void TestE2eCycle::searchListsAndFillsEveryCamera()
+{
+    STEP(searchAndWaitForFilled());
+    STEP(verifyRowsShowCameras());
+    STEP(verifySearchRequests(m_nSearchMark));
+    QVERIFY(m_pDriver->searchButton()->isEnabled());
+}
+
+void TestE2eCycle::savedAddressIsFoundAfterReboot()
+{
+    const LabCamera_S stBefore = m_lab.camera(kMovedCamera);
+    QVERIFY(!stBefore.strIp.isEmpty());
+    QVERIFY(!m_lab.addresses().contains(kMovedAddress));
+    STEP(searchAndWaitForFilled());
+    const QList<int> listRow = m_pDriver->rowsOf(stBefore.strIp);
+    QCOMPARE(listRow.size(), 1);
+    const int row = listRow.first();
+
+    const int nMark = m_lab.lineCount();
+    STEP(m_pDriver->typeIntoCell(row, DeviceViewDriver::ColumnIp, kMovedAddress));
+    STEP(m_pDriver->confirmSave(row));
+    QTRY_VERIFY_WITH_TIMEOUT(m_pDriver->isToastVisible(), kLogTimeoutMs);
+    QCOMPARE(m_pDriver->toastText(), QStringLiteral("Success"));
+
+    // "SetEnv" went to the old address with the edited address and the row's other values.
+    const QHash<QString, QString> hashCamera{{QStringLiteral("cam"), kMovedCamera}};
+    QVERIFY(m_lab.waitForLine(nMark, QStringLiteral("REBOOT"), hashCamera, kLogTimeoutMs));
+    const QList<LabLine_S> listSetEnv =
+        m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("cmd"), QStringLiteral("SetEnv")}});
+    QCOMPARE(listSetEnv.size(), 1);
+    QCOMPARE(listSetEnv.first().hashField.value(QStringLiteral("cam")), kMovedCamera);
+    QCOMPARE(listSetEnv.first().hashField.value(QStringLiteral("ip")), stBefore.strIp);
+    QCOMPARE(listSetEnv.first().hashField.value(QStringLiteral("method")), QStringLiteral("POST"));
+    const QJsonObject eth = setEnvEth(listSetEnv.first());
+    QCOMPARE(eth[QStringLiteral("szIPAddr")].toString(), kMovedAddress);
+    QCOMPARE(eth[QStringLiteral("szSubMask")].toString(), stBefore.strMask);
+    QCOMPARE(eth[QStringLiteral("szGateway")].toString(), stBefore.strGateway);
+    QCOMPARE(eth[QStringLiteral("szMacAddr")].toString(), stBefore.strMac);
+    QVERIFY(!m_lab.lines(nMark, QStringLiteral("SETENV"), {{QStringLiteral("cam"), kMovedCamera},
+                                                          {QStringLiteral("now"), kMovedAddress}}).isEmpty());
+
+    // "Reboot" only after the write was answered, to the same address.
+    const QList<LabLine_S> listReboot =
+        m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("cmd"), QStringLiteral("Reboot")}});
+    QCOMPARE(listReboot.size(), 1);
+    QCOMPARE(listReboot.first().hashField.value(QStringLiteral("ip")), stBefore.strIp);
+    QCOMPARE(listReboot.first().hashField.value(QStringLiteral("json")), kRebootJson);
+    QVERIFY(listSetEnv.first().nIndex < listReboot.first().nIndex);
+    const QStringList listOutside = m_lab.requestsOutside({stBefore.strIp}, nMark);
+    QVERIFY2(listOutside.isEmpty(), qPrintable(listOutside.join(QLatin1Char('\n'))));
+
+    // Back from the reboot, the camera answers the next search from its new address.
+    QVERIFY(m_lab.waitForLine(nMark, QStringLiteral("BACK"),
+                              {{QStringLiteral("cam"), kMovedCamera}, {QStringLiteral("ip"), kMovedAddress}},
+                              kLogTimeoutMs));
+    STEP(searchAndWaitForFilled());
+    QVERIFY(m_pDriver->rowsOf(stBefore.strIp).isEmpty());
+    const QList<int> listMoved = m_pDriver->rowsOf(kMovedAddress);
+    QCOMPARE(listMoved.size(), 1);
+    LabCamera_S stAfter = stBefore;
+    stAfter.strIp = kMovedAddress;
+    QCOMPARE(m_lab.camera(kMovedCamera).strIp, kMovedAddress);
+    STEP(m_pDriver->verifyRowShows(listMoved.first(), stAfter));
+    STEP(verifyRowsShowCameras());
+    STEP(verifySearchRequests(m_nSearchMark));
+}
+
+void TestE2eCycle::refusedWriteShowsFailed()
+{
+    const LabCamera_S stCamera = m_lab.camera(kRefusingCamera);
+    QCOMPARE(stCamera.nSetEnvStatus, kRefusedStatus);
+    STEP(searchAndWaitForFilled());
+    const QList<int> listRow = m_pDriver->rowsOf(stCamera.strIp);
+    QCOMPARE(listRow.size(), 1);
+    const int row = listRow.first();
+
+    const int nMark = m_lab.lineCount();
+    QSignalSpy rebootSpy(CommonSignal::getInstance(), &CommonSignal::sigDevReboot);
+    STEP(m_pDriver->typeIntoCell(row, DeviceViewDriver::ColumnIp, kRefusedAddress));
+    STEP(m_pDriver->confirmSave(row));
+    QTRY_VERIFY_WITH_TIMEOUT(m_pDriver->isToastVisible(), kLogTimeoutMs);
+    QCOMPARE(m_pDriver->toastText(), QStringLiteral("Failed"));
+    QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kLogTimeoutMs);
+
+    // The camera was asked and said no: nothing changed there, and no reboot was ordered.
+    const QList<LabLine_S> listReply = m_lab.lines(nMark, QStringLiteral("REPLY"),
+                                                   {{QStringLiteral("cam"), kRefusingCamera},
+                                                    {QStringLiteral("cmd"), QStringLiteral("SetEnv")}});
+    QCOMPARE(listReply.size(), 1);
+    QCOMPARE(listReply.first().hashField.value(QStringLiteral("body")),
+             QStringLiteral(R"({"nRetVal":%1})").arg(kRefusedStatus));
+    QCOMPARE(rebootSpy.count(), 0);
+    QVERIFY(m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("cmd"), QStringLiteral("Reboot")}}).isEmpty());
+    QVERIFY(m_lab.lines(nMark, QStringLiteral("SETENV")).isEmpty());
+    QCOMPARE(m_lab.camera(kRefusingCamera).strIp, stCamera.strIp);
+
+    // The row still holds what the camera has; "Cancel" shows it again.
+    STEP(m_pDriver->cancelRow(row));
+    QCOMPARE(m_pDriver->cell(row, DeviceViewDriver::ColumnIp), stCamera.strIp);
+    STEP(m_pDriver->verifyRowShows(row, stCamera));
+}
+
+QTEST_MAIN(TestE2eCycle)
+#include "tst_e2e_cycle.moc"
