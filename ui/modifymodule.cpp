@@ -122,27 +122,23 @@ void logFirmwareFields(const Record &stRecord)
              << "AF:" << stRecord.strAFVersion;
 }
 
-void copyNetworkFields(const EthInfo_S &stEthInfo, DevInfo_S &stDevInfo)
+// The network settings EthInfo_S and DevInfo_S both carry, from one record to the other.
+template <typename From, typename To>
+void copyNetworkFields(const From &stFrom, To &stTo)
 {
-    stDevInfo.strIPAddr = stEthInfo.strIPAddr;
-    stDevInfo.strSubMask = stEthInfo.strSubMask;
-    stDevInfo.strGateway = stEthInfo.strGateway;
-    stDevInfo.strMacAddr = stEthInfo.strMacAddr;
-    stDevInfo.nDhcp = stEthInfo.nDhcp;
-    stDevInfo.strDns1 = stEthInfo.strDns1;
-    stDevInfo.strDns2 = stEthInfo.strDns2;
+    stTo.strIPAddr = stFrom.strIPAddr;
+    stTo.strSubMask = stFrom.strSubMask;
+    stTo.strGateway = stFrom.strGateway;
+    stTo.strMacAddr = stFrom.strMacAddr;
+    stTo.nDhcp = stFrom.nDhcp;
+    stTo.strDns1 = stFrom.strDns1;
+    stTo.strDns2 = stFrom.strDns2;
 }
 
 EthInfo_S networkFieldsOf(const DevInfo_S &stDevInfo)
 {
     EthInfo_S stEthInfo;
-    stEthInfo.strIPAddr = stDevInfo.strIPAddr;
-    stEthInfo.strSubMask = stDevInfo.strSubMask;
-    stEthInfo.strGateway = stDevInfo.strGateway;
-    stEthInfo.strMacAddr = stDevInfo.strMacAddr;
-    stEthInfo.nDhcp = stDevInfo.nDhcp;
-    stEthInfo.strDns1 = stDevInfo.strDns1;
-    stEthInfo.strDns2 = stDevInfo.strDns2;
+    copyNetworkFields(stDevInfo, stEthInfo);
     return stEthInfo;
 }
 

@@ -3,18 +3,14 @@
 #include "ui_ctexthintpopwidget.h"
 
 #include "core/lazyinstance.h"
+#include "widgets/overlaysetup.h"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 
 namespace {
 LazyInstance<CTextHintPopWidget> s_instance;
 
-const QColor kBackdropColor(QStringLiteral("#80000000"));
-const QColor kBoxColor(QStringLiteral("#FEFFFF"));
-constexpr int kBoxRadius = 4;
-const QLatin1String kCloseImage(":/res/exit1.png");
 const QLatin1String kWarnImage(":/res/warn.png");
 const QLatin1String kTipTextSheet("QLabel{font:14px Microsoft YaHei;color:#000000;}");
 constexpr int kButtonFontSize = 10;
@@ -36,7 +32,7 @@ CTextHintPopWidget::CTextHintPopWidget(QWidget *parent)
     , m_nOffsetY(0)
 {
     ui->setupUi(this);
-    setupWindow();
+    setupHintOverlay(this, ui->bg, ui->tipsBg, ui->exitBtn);
     setupLook();
     setupButtons();
     connectAnswers();
@@ -61,10 +57,7 @@ void CTextHintPopWidget::setTipText(const QString &strText)
 
 void CTextHintPopWidget::showPop()
 {
-    if (QWidget *pParent = parentWidget())
-        resize(pParent->width(), pParent->height());
-    show();
-    raise();
+    showOverParent(this);
 }
 
 void CTextHintPopWidget::hidePop()
@@ -95,22 +88,10 @@ void CTextHintPopWidget::mouseMoveEvent(QMouseEvent *event)
     QWidget::mouseMoveEvent(event);
 }
 
-void CTextHintPopWidget::setupWindow()
-{
-    setWindowModality(Qt::ApplicationModal);
-    setWindowTitle(QCoreApplication::applicationName());
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-}
-
 void CTextHintPopWidget::setupLook()
 {
-    ui->bg->setBackgroundColor(kBackdropColor);
-    ui->exitBtn->addImageSet({kCloseImage});
     ui->tipsLabel->setPixmap(QPixmap(kWarnImage));
     ui->tipsLabel->setScaledContents(true);
-    ui->tipsBg->setBackgroundColor(kBoxColor);
-    ui->tipsBg->setRadius(kBoxRadius);
     ui->tipText->setStyleSheet(kTipTextSheet);
     ui->tipText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui->tipText->setWordWrap(true);

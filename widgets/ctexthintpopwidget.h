@@ -41,7 +41,6 @@ protected:
 private:
     explicit CTextHintPopWidget(QWidget *parent = nullptr);
 
-    void setupWindow();
     void setupLook();
     void setupButtons();
     void connectAnswers();

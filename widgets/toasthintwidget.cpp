@@ -3,16 +3,11 @@
 #include "ui_toasthintwidget.h"
 
 #include "core/lazyinstance.h"
-
-#include <QCoreApplication>
+#include "widgets/overlaysetup.h"
 
 namespace {
 LazyInstance<ToastHintWidget> s_instance;
 
-const QColor kBackdropColor(QStringLiteral("#80000000"));
-const QColor kBoxColor(QStringLiteral("#FEFFFF"));
-constexpr int kBoxRadius = 4;
-const QLatin1String kCloseImage(":/res/exit1.png");
 const QLatin1String kSuccessImage(":/res/success.png");
 const QLatin1String kFailedImage(":/res/failed.png");
 const QLatin1String kTextFamily("Microsoft YaHei");
@@ -24,7 +19,7 @@ ToastHintWidget::ToastHintWidget(QWidget *parent)
     , ui(new Ui::ToastHintWidget)
 {
     ui->setupUi(this);
-    setupWindow();
+    setupHintOverlay(this, ui->bg, ui->tipsBg, ui->exitBtn);
     setupLook();
     connect(ui->exitBtn, &QAbstractButton::released, this, &QWidget::hide);
     hide();
@@ -45,27 +40,12 @@ void ToastHintWidget::showTips(int nKind, const QString &strText)
 {
     ui->tipText->setText(strText);
     ui->iconLabel->setIconIndex(nKind);
-    if (QWidget *pParent = parentWidget())
-        resize(pParent->width(), pParent->height());
-    show();
-    raise();
-}
-
-void ToastHintWidget::setupWindow()
-{
-    setWindowModality(Qt::ApplicationModal);
-    setWindowTitle(QCoreApplication::applicationName());
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    showOverParent(this);
 }
 
 // The message wraps and is cut inside the text label's fixed size.
 void ToastHintWidget::setupLook()
 {
-    ui->bg->setBackgroundColor(kBackdropColor);
-    ui->exitBtn->addImageSet({kCloseImage});
-    ui->tipsBg->setBackgroundColor(kBoxColor);
-    ui->tipsBg->setRadius(kBoxRadius);
     ui->tipText->setFontFamily(kTextFamily);
     ui->tipText->setFontSize(kTextFontSize);
     ui->tipText->setWrapWidth(ui->tipText->maximumWidth());

@@ -26,7 +26,6 @@ public:
 private:
     explicit ToastHintWidget(QWidget *parent = nullptr);
 
-    void setupWindow();
     void setupLook();
 
     Ui::ToastHintWidget *ui;

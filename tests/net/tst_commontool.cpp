@@ -13,6 +13,7 @@
 #include "core/metatypes.h"
 #include "net/commontool.h"
 #include "net/devicesdk.h"
+#include "support/logcapture.h"
 
 namespace {
 
@@ -156,47 +157,6 @@ QStringList sdkFields(const QStringList &listNet, const QStringList &listVersion
     return QStringList{QString(), QStringLiteral("0")} + listNet.mid(0, 4) + QStringList{QStringLiteral("-1")}
            + listNet.mid(4, 2) + listVersions;
 }
-
-// Every message logged while it exists, from any thread.
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        clear();
-        m_previous = qInstallMessageHandler(&LogCapture::record);
-    }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    static QStringList messages()
-    {
-        QMutexLocker locker(&mutex());
-        return store();
-    }
-
-private:
-    static QMutex &mutex()
-    {
-        static QMutex s_mutex;
-        return s_mutex;
-    }
-    static QStringList &store()
-    {
-        static QStringList s_listMessages;
-        return s_listMessages;
-    }
-    static void clear()
-    {
-        QMutexLocker locker(&mutex());
-        store().clear();
-    }
-    static void record(QtMsgType, const QMessageLogContext &, const QString &strMessage)
-    {
-        QMutexLocker locker(&mutex());
-        store().append(strMessage);
-    }
-
-    QtMessageHandler m_previous = nullptr;
-};
 
 // Records the SDK hub signals in arrival order, and whether each came on the GUI thread.
 class HubRecorder : public QObject

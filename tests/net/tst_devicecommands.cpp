@@ -10,6 +10,7 @@
 #include "net/modifymodel.h"
 #include "support/fakehttpcamera.h"
 #include "support/hubrecorder.h"
+#include "support/logcapture.h"
 
 namespace {
 
@@ -64,27 +65,6 @@ QByteArray validBody(const QByteArray &baValid)
 {
     return getEnvBody(R"([{"szIPAddr":"1.2.3.4","byValid":)" + baValid + "}]");
 }
-
-// Collects every message logged while it exists.
-class LogCapture
-{
-public:
-    LogCapture() { m_previous = qInstallMessageHandler(&LogCapture::record); }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    static QStringList &messages()
-    {
-        static QStringList s_listMessages;
-        return s_listMessages;
-    }
-
-private:
-    static void record(QtMsgType, const QMessageLogContext &, const QString &strMessage)
-    {
-        messages().append(strMessage);
-    }
-
-    QtMessageHandler m_previous = nullptr;
-};
 
 } // namespace
 
@@ -480,9 +460,8 @@ void TestDeviceCommands::rebootReply()
     QFETCH(QByteArray, baBody);
     QFETCH(QStringList, listLog);
 
-    LogCapture::messages().clear();
     {
-        LogCapture capture;
+        const LogCapture capture;
         m_pModel->dispatchReply(baBody, 2, 1, kDeviceIp);
     }
     QCOMPARE(LogCapture::messages(), listLog);

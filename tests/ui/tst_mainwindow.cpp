@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QWindow>
 
+#include "support/logcapture.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 #include "ui/titlewidget.h"
@@ -49,12 +50,6 @@ struct ReceiverProbe : QObject
         return (pSender->*(&ReceiverProbe::receivers))(pSignal);
     }
 };
-
-QStringList s_listLog;
-void recordLog(QtMsgType, const QMessageLogContext &, const QString &strMessage)
-{
-    s_listLog.append(strMessage);
-}
 
 QImage resourceImage(const QString &strPath)
 {
@@ -312,10 +307,10 @@ void TestMainWindow::screenChangeMovesDpiConnection()
     const QString strLogLine = QStringLiteral("窗口切换到新屏幕：") + pScreen->name();
     const int nDpiReceivers = ReceiverProbe::count(pScreen, SIGNAL(logicalDotsPerInchChanged(qreal)));
 
-    s_listLog.clear();
-    const QtMessageHandler previousHandler = qInstallMessageHandler(recordLog);
-    QTRY_VERIFY((emit pNative->screenChanged(pScreen), s_listLog.contains(strLogLine)));
-    qInstallMessageHandler(previousHandler);
+    {
+        const LogCapture capture;
+        QTRY_VERIFY((emit pNative->screenChanged(pScreen), LogCapture::messages().contains(strLogLine)));
+    }
 
     QCOMPARE(ReceiverProbe::count(pScreen, SIGNAL(logicalDotsPerInchChanged(qreal))), nDpiReceivers);
     auto *pAppText = m_pWindow->findChild<CText *>(QStringLiteral("appText"));

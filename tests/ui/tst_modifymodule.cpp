@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QHostAddress>
 #include <QLabel>
-#include <QLineEdit>
 #include <QNetworkInterface>
 #include <QScopedPointer>
 #include <QTableWidget>
@@ -18,6 +17,7 @@
 
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
+#include "support/devicetabledriver.h"
 #include "ui/modifymodule.h"
 #include "widgets/ccombobox.h"
 #include "widgets/ctext.h"
@@ -25,14 +25,6 @@
 #include "widgets/ctexthintpopwidget.h"
 #include "widgets/toasthintwidget.h"
 #include "widgets/toggleswitch.h"
-
-// Runs a helper that checks as it goes, and leaves the test function once a check failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 namespace {
 
@@ -82,14 +74,9 @@ DevInfo_S sdkReport(const QString &strAddress, const QString &strMac)
     return stDevInfo;
 }
 
-QString toastText()
-{
-    return ToastHintWidget::getInstance()->findChild<CText *>(QStringLiteral("tipText"))->text();
-}
-
 } // namespace
 
-class TestModifyModule : public QObject
+class TestModifyModule : public QObject, private DeviceTableDriver
 {
     Q_OBJECT
 
@@ -137,14 +124,9 @@ private:
     void connectHub();
     void listCameras(const QStringList &listAddress, const QList<DevInfo_S> &listSdk = {});
     void fillRow(const QString &strAddress, const QString &strMac, int nDhcp = 0);
-    void typeIntoCell(int row, int column, const QString &strText);
-    void clickRowButton(const QString &strName, int row);
     void clickPopButton(const QString &strName);
     void saveRow(int row);
-    QString cell(int row, int column) const;
-    CTextButton *rowButton(const QString &strName, int row) const;
-    ToggleSwitch *rowSwitch(int row) const;
-    QTableWidget *table() const;
+    QWidget *drivenView() const override;
 
     QScopedPointer<ModifyModule> m_pView;
 };
@@ -165,8 +147,7 @@ void TestModifyModule::init()
 void TestModifyModule::cleanup()
 {
     m_pView.reset();
-    CTextHintPopWidget::getInstance()->hide();
-    ToastHintWidget::getInstance()->hide();
+    hideHintWindows();
 }
 
 void TestModifyModule::connectHub()
@@ -202,49 +183,9 @@ void TestModifyModule::fillRow(const QString &strAddress, const QString &strMac,
     emit CommonSignal::getInstance()->sigUpdateEthInfo(strAddress, ethInfo(strAddress, strMac, nDhcp));
 }
 
-QTableWidget *TestModifyModule::table() const
+QWidget *TestModifyModule::drivenView() const
 {
-    return m_pView->findChild<QTableWidget *>(QStringLiteral("ipTable"));
-}
-
-QString TestModifyModule::cell(int row, int column) const
-{
-    const QTableWidgetItem *pItem = table()->item(row, column);
-    return pItem ? pItem->text() : QString();
-}
-
-CTextButton *TestModifyModule::rowButton(const QString &strName, int row) const
-{
-    return m_pView->findChild<CTextButton *>(strName + QString::number(row));
-}
-
-ToggleSwitch *TestModifyModule::rowSwitch(int row) const
-{
-    QWidget *pCell = table()->cellWidget(row, 4);
-    return pCell ? pCell->findChild<ToggleSwitch *>() : nullptr;
-}
-
-void TestModifyModule::typeIntoCell(int row, int column, const QString &strText)
-{
-    QTableWidget *pTable = table();
-    QTableWidgetItem *pItem = pTable->item(row, column);
-    QVERIFY(pItem);
-    QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, pTable->visualItemRect(pItem).center());
-    QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, pTable->visualItemRect(pItem).center());
-    QLineEdit *pEditor = nullptr;
-    QTRY_VERIFY((pEditor = pTable->viewport()->findChild<QLineEdit *>()) && pEditor->isVisible());
-    pEditor->selectAll();
-    QTest::keyClicks(pEditor, strText);
-    QTest::keyClick(pEditor, Qt::Key_Return);
-    QTRY_COMPARE(cell(row, column), strText);
-}
-
-void TestModifyModule::clickRowButton(const QString &strName, int row)
-{
-    CTextButton *pButton = rowButton(strName, row);
-    QVERIFY(pButton);
-    QVERIFY(pButton->isEnabled());
-    QTest::mouseClick(pButton, Qt::LeftButton);
+    return m_pView.data();
 }
 
 void TestModifyModule::clickPopButton(const QString &strName)

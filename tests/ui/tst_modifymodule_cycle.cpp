@@ -5,7 +5,6 @@
 #include <QtTest>
 
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QScopedPointer>
 #include <QTableWidget>
 #include <QToolButton>
@@ -18,23 +17,15 @@
 #include "core/commonsignal.h"
 #include "net/devicesdk.h"
 #include "support/fakehttpcamera.h"
+#include "support/devicetabledriver.h"
 #include "support/fakesearchresponder.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 #include "widgets/ccombobox.h"
-#include "widgets/ctext.h"
 #include "widgets/ctextbutton.h"
 #include "widgets/ctexthintpopwidget.h"
 #include "widgets/toasthintwidget.h"
 #include "widgets/toggleswitch.h"
-
-// Runs a helper that checks as it goes, and leaves the test function once a check failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 namespace {
 
@@ -101,7 +92,7 @@ QStringList commandsOf(const FakeHttpCamera &camera)
 
 } // namespace
 
-class TestModifyModuleCycle : public QObject
+class TestModifyModuleCycle : public QObject, private DeviceTableDriver
 {
     Q_OBJECT
 
@@ -127,13 +118,8 @@ private:
     void answerSearch(const QStringList &listIp);
     void search(int nRows);
     void waitForFilled(int row);
-    void typeIntoCell(int row, int column, const QString &strText);
-    void clickRowButton(const QString &strName, int row);
     void confirmSave(int row);
-    QString cell(int row, int column) const;
-    QString toastText() const;
-    ToggleSwitch *rowSwitch(int row) const;
-    QTableWidget *table() const;
+    QWidget *drivenView() const override;
 
     QScopedPointer<Control> m_pControl;
     ModifyModule *m_pView = nullptr;
@@ -174,8 +160,7 @@ void TestModifyModuleCycle::cleanup()
 {
     m_pResponder.reset();
     m_listCamera.clear();
-    CTextHintPopWidget::getInstance()->hide();
-    ToastHintWidget::getInstance()->hide();
+    hideHintWindows();
 }
 
 FakeHttpCamera *TestModifyModuleCycle::addCamera(const QString &strIp, const QString &strMac, int nValid)
@@ -222,50 +207,9 @@ void TestModifyModuleCycle::waitForFilled(int row)
     QTRY_VERIFY(!cell(row, 6).isEmpty());
 }
 
-QTableWidget *TestModifyModuleCycle::table() const
+QWidget *TestModifyModuleCycle::drivenView() const
 {
-    return m_pView->findChild<QTableWidget *>(QStringLiteral("ipTable"));
-}
-
-QString TestModifyModuleCycle::cell(int row, int column) const
-{
-    const QTableWidgetItem *pItem = table()->item(row, column);
-    return pItem ? pItem->text() : QString();
-}
-
-ToggleSwitch *TestModifyModuleCycle::rowSwitch(int row) const
-{
-    QWidget *pCell = table()->cellWidget(row, 4);
-    return pCell ? pCell->findChild<ToggleSwitch *>() : nullptr;
-}
-
-QString TestModifyModuleCycle::toastText() const
-{
-    return ToastHintWidget::getInstance()->findChild<CText *>(QStringLiteral("tipText"))->text();
-}
-
-void TestModifyModuleCycle::typeIntoCell(int row, int column, const QString &strText)
-{
-    QTableWidget *pTable = table();
-    QTableWidgetItem *pItem = pTable->item(row, column);
-    QVERIFY(pItem);
-    const QPoint center = pTable->visualItemRect(pItem).center();
-    QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, center);
-    QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, center);
-    QLineEdit *pEditor = nullptr;
-    QTRY_VERIFY((pEditor = pTable->viewport()->findChild<QLineEdit *>()) && pEditor->isVisible());
-    pEditor->selectAll();
-    QTest::keyClicks(pEditor, strText);
-    QTest::keyClick(pEditor, Qt::Key_Return);
-    QTRY_COMPARE(cell(row, column), strText);
-}
-
-void TestModifyModuleCycle::clickRowButton(const QString &strName, int row)
-{
-    auto *pButton = m_pView->findChild<CTextButton *>(strName + QString::number(row));
-    QVERIFY(pButton);
-    QVERIFY(pButton->isEnabled());
-    QTest::mouseClick(pButton, Qt::LeftButton);
+    return m_pView;
 }
 
 void TestModifyModuleCycle::confirmSave(int row)

@@ -3,6 +3,8 @@
 #include "net/commontool.h"
 #include "validate/addresscheck.h"
 
+#include "support/logcapture.h"
+
 namespace {
 
 QString ipMessage(const char *szFormat, const QString &strIp)
@@ -35,27 +37,6 @@ const char kMaskAllOnes[] = "子网掩码不能为全1（255.255.255.255）";
 const char kMaskAllZeros[] = "子网掩码不能为全0（0.0.0.0）";
 const char kMaskMixed[] = "子网掩码二进制格式错误（1和0混合出现）";
 
-// Collects every message logged while it exists, for the checks that must log nothing.
-class LogCapture
-{
-public:
-    LogCapture() { m_previous = qInstallMessageHandler(&LogCapture::record); }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    static QStringList &messages()
-    {
-        static QStringList s_listMessages;
-        return s_listMessages;
-    }
-
-private:
-    static void record(QtMsgType, const QMessageLogContext &, const QString &strMessage)
-    {
-        messages().append(strMessage);
-    }
-
-    QtMessageHandler m_previous = nullptr;
-};
-
 } // namespace
 
 class TestAddressCheck : public QObject
@@ -63,7 +44,6 @@ class TestAddressCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
     void checkIpValid_data();
     void checkIpValid();
     void checkMaskValid_data();
@@ -74,11 +54,6 @@ private slots:
     void isDottedQuadIpv4_data();
     void isDottedQuadIpv4();
 };
-
-void TestAddressCheck::init()
-{
-    LogCapture::messages().clear();
-}
 
 void TestAddressCheck::checkIpValid_data()
 {
@@ -275,6 +250,7 @@ void TestAddressCheck::isDottedQuadIpv4()
 {
     QFETCH(QString, address);
     QFETCH(bool, accepted);
+    const LogCapture capture;
     QCOMPARE(::isDottedQuadIpv4(address), accepted);
     QVERIFY(LogCapture::messages().isEmpty());
 }

@@ -22,19 +22,25 @@ const QString kInitialItems = QStringLiteral(
 const QString kInitialHover = QStringLiteral(
     "QComboBox QAbstractItemView::item:hover {background-color: #409ce1;color: #ffffff;}"
     "QComboBox QAbstractItemView::item:selected {background-color: #409ce1;color: #ffffff;}");
-const QString kInitialScroll = QStringLiteral(
-    "QComboBox QAbstractScrollArea QScrollBar:vertical {width:20px;background-color:#0b3675;"
-    "border:0px;padding: 20px 0px 20px 0px;border-radius:10px;}"
-    "QComboBox QScrollBar::handle::vertical{border-radius:10px;width:20px;"
-    "background-color:#3b67a8;}"
-    "QComboBox QScrollBar::handle::vertical::hover{background-color:#3b67b8;}"
-    "QScrollBar::sub-line:vertical{subcontrol-position:top;subcontrol-origin:margin;"
-    "background-color:#0b3675;border:1px solid #0b3675;height:20px;border-radius:10px;}"
-    "QScrollBar::add-line:vertical{subcontrol-position:bottom;subcontrol-origin:margin;"
-    "background-color:#0b3675;border:1px solid #0b3675;height:20px;border-radius:10px;}"
-    "QScrollBar::up-arrow:vertical{border-image:url();width:20px;height:20px;}"
-    "QScrollBar::down-arrow:vertical{border-image:url();width:20px;height:20px;}"
-    "QScrollBar::sub-page:vertical,QScrollBar::add-page:vertical{background-color:#0b3675;}");
+// The list's scroll bar, with the image on both of its arrows.
+QString scrollSheet(const QString &strArrowImage)
+{
+    return QStringLiteral(
+               "QComboBox QAbstractScrollArea QScrollBar:vertical {width:20px;background-color:#0b3675;"
+               "border:0px;padding: 20px 0px 20px 0px;border-radius:10px;}"
+               "QComboBox QScrollBar::handle::vertical{border-radius:10px;width:20px;"
+               "background-color:#3b67a8;}"
+               "QComboBox QScrollBar::handle::vertical::hover{background-color:#3b67b8;}"
+               "QScrollBar::sub-line:vertical{subcontrol-position:top;subcontrol-origin:margin;"
+               "background-color:#0b3675;border:1px solid #0b3675;height:20px;border-radius:10px;}"
+               "QScrollBar::add-line:vertical{subcontrol-position:bottom;subcontrol-origin:margin;"
+               "background-color:#0b3675;border:1px solid #0b3675;height:20px;border-radius:10px;}"
+               "QScrollBar::up-arrow:vertical{border-image:url(%1);width:20px;height:20px;}"
+               "QScrollBar::down-arrow:vertical{border-image:url(%1);width:20px;height:20px;}"
+               "QScrollBar::sub-page:vertical,QScrollBar::add-page:vertical{background-color:#0b3675;}")
+        .arg(strArrowImage);
+}
+const QString kInitialScroll = scrollSheet(QString());
 
 // The interface combo of the device view.
 const QString kDeviceViewSheet = QStringLiteral(
@@ -47,21 +53,7 @@ const QString kDeviceViewSheet = QStringLiteral(
     "QComboBox::down-arrow:on{border-image: url(:/res/down.png);width: 10px;height: 5px;}"
     "QComboBox QAbstractItemView {background-color: #cbd8ea;font-family: Microsoft YaHei;"
     "font-size: 16;border: 1px solid #000000;border-radius: 4px;padding: 0px;outline:0px;}")
-    + kInitialItems + kInitialHover
-    + QStringLiteral(
-        "QComboBox QAbstractScrollArea QScrollBar:vertical {width:20px;background-color:#0b3675;"
-        "border:0px;padding: 20px 0px 20px 0px;border-radius:10px;}"
-        "QComboBox QScrollBar::handle::vertical{border-radius:10px;width:20px;"
-        "background-color:#3b67a8;}"
-        "QComboBox QScrollBar::handle::vertical::hover{background-color:#3b67b8;}"
-        "QScrollBar::sub-line:vertical{subcontrol-position:top;subcontrol-origin:margin;"
-        "background-color:#0b3675;border:1px solid #0b3675;height:20px;border-radius:10px;}"
-        "QScrollBar::add-line:vertical{subcontrol-position:bottom;subcontrol-origin:margin;"
-        "background-color:#0b3675;border:1px solid #0b3675;height:20px;border-radius:10px;}"
-        "QScrollBar::up-arrow:vertical{border-image:url(:/res/down.png);width:20px;height:20px;}"
-        "QScrollBar::down-arrow:vertical{border-image:url(:/res/down.png);width:20px;"
-        "height:20px;}"
-        "QScrollBar::sub-page:vertical,QScrollBar::add-page:vertical{background-color:#0b3675;}");
+    + kInitialItems + kInitialHover + scrollSheet(QStringLiteral(":/res/down.png"));
 
 const QString kScrollWidth15Radius10 = QStringLiteral(
     "QComboBox QAbstractScrollArea QScrollBar:vertical {width:15px;background-color:#0b3675;"

@@ -4,12 +4,12 @@
 #include "widgets/ctextbutton.h"
 #include "widgets/cwidget.h"
 
+#include "support/formchecks.h"
+
 #include <QApplication>
-#include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -17,35 +17,6 @@ namespace {
 const QString kQuestion = QStringLiteral("Are you sure to save the changes and reboot the camera now?");
 const QColor kAccent(QStringLiteral("#00B7FF"));
 const QColor kCancelFill(QStringLiteral("#B4C4D1"));
-
-int expectedScale()
-{
-    const int nWidth = QGuiApplication::primaryScreen()->geometry().width();
-    return nWidth < 1920 ? 1 : nWidth / 1920;
-}
-
-QString boxSheet(const QString &strName, const QString &strColor, int nRadius)
-{
-    return QStringLiteral("QWidget#%1 {background-color: %2; border: 0px solid #ff000000; "
-                          "background-clip: content;padding: 0px;border-top-left-radius: %3px;"
-                          "border-top-right-radius: %3px;border-bottom-left-radius: %3px;"
-                          "border-bottom-right-radius: %3px;background-image: url();}")
-        .arg(strName, strColor)
-        .arg(nRadius);
-}
-
-QImage imageOf(const QString &strPath)
-{
-    return QImage(strPath).convertToFormat(QImage::Format_ARGB32);
-}
-
-QVector<int> stretches(const QBoxLayout *pLayout)
-{
-    QVector<int> list;
-    for (int i = 0; i < pLayout->count(); ++i)
-        list.append(pLayout->stretch(i));
-    return list;
-}
 
 // The widget's own painting on a transparent canvas, without any background behind it.
 QImage paintedAlone(QWidget *pWidget)
@@ -212,14 +183,7 @@ void TestCTextHintPopWidget::formSizes_data()
 
 void TestCTextHintPopWidget::formSizes()
 {
-    QFETCH(QString, name);
-    QFETCH(QSize, minimum);
-    QFETCH(QSize, maximum);
-
-    const QWidget *pWidget = pop()->findChild<QWidget *>(name);
-    QVERIFY(pWidget);
-    QCOMPARE(pWidget->minimumSize(), minimum);
-    QCOMPARE(pWidget->maximumSize(), maximum);
+    compareFormSizes(pop());
 }
 
 void TestCTextHintPopWidget::formStretches_data()
@@ -235,14 +199,7 @@ void TestCTextHintPopWidget::formStretches_data()
 
 void TestCTextHintPopWidget::formStretches()
 {
-    QFETCH(QString, layout);
-    QFETCH(QVector<int>, expected);
-
-    const QBoxLayout *pLayout = pop()->findChild<QBoxLayout *>(layout);
-    QVERIFY(pLayout);
-    QCOMPARE(stretches(pLayout), expected);
-    QCOMPARE(pLayout->spacing(), 0);
-    QCOMPARE(pLayout->contentsMargins(), QMargins());
+    compareFormStretches(pop());
 }
 
 void TestCTextHintPopWidget::look()

@@ -1,7 +1,7 @@
 #include "widgets/cwidget.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include "support/formchecks.h"
+
 #include <QTest>
 
 #include <functional>
@@ -23,13 +23,6 @@ const QLatin1String kGradient(
     "border-bottom-left-radius: %13px;border-bottom-right-radius: %14px;"
     "background-image: url(%15);}");
 
-// The expected screen scale, from the primary screen's width.
-int expectedScale()
-{
-    const int nWidth = QGuiApplication::primaryScreen()->geometry().width();
-    return nWidth < 1920 ? 1 : nWidth / 1920;
-}
-
 struct Sheet_S
 {
     QString strName;
@@ -46,11 +39,10 @@ QString selector(const Sheet_S &stSheet)
     return stSheet.strName.isEmpty() ? QString() : QLatin1Char('#') + stSheet.strName;
 }
 
-QString flatSheet(const Sheet_S &stSheet)
+// Fills the border, padding, corner and image places still open in strSheet.
+QString withBoxParts(const QString &strSheet, const Sheet_S &stSheet)
 {
-    return QString(kFlat)
-        .arg(selector(stSheet), stSheet.strBackground)
-        .arg(stSheet.nBorder)
+    return strSheet.arg(stSheet.nBorder)
         .arg(stSheet.strBorderColor)
         .arg(stSheet.nPadding)
         .arg(stSheet.nRadii[0])
@@ -60,23 +52,21 @@ QString flatSheet(const Sheet_S &stSheet)
         .arg(stSheet.strImage);
 }
 
+QString flatSheet(const Sheet_S &stSheet)
+{
+    return withBoxParts(QString(kFlat).arg(selector(stSheet), stSheet.strBackground), stSheet);
+}
+
 QString gradientSheet(const Sheet_S &stSheet, const QVector<int> &line, const QString &strEnd)
 {
-    return QString(kGradient)
+    const QString strColors = QString(kGradient)
         .arg(selector(stSheet))
         .arg(line[0])
         .arg(line[1])
         .arg(line[2])
         .arg(line[3])
-        .arg(stSheet.strBackground, strEnd)
-        .arg(stSheet.nBorder)
-        .arg(stSheet.strBorderColor)
-        .arg(stSheet.nPadding)
-        .arg(stSheet.nRadii[0])
-        .arg(stSheet.nRadii[1])
-        .arg(stSheet.nRadii[2])
-        .arg(stSheet.nRadii[3])
-        .arg(stSheet.strImage);
+        .arg(stSheet.strBackground, strEnd);
+    return withBoxParts(strColors, stSheet);
 }
 } // namespace
 

@@ -5,44 +5,14 @@
 #include "widgets/ctext.h"
 #include "widgets/cwidget.h"
 
-#include <QBoxLayout>
-#include <QGuiApplication>
-#include <QScreen>
+#include "support/formchecks.h"
+
 #include <QTest>
 #include <QTimer>
 
 namespace {
 const QString kSuccess = QStringLiteral(":/res/success.png");
 const QString kFailed = QStringLiteral(":/res/failed.png");
-
-int expectedScale()
-{
-    const int nWidth = QGuiApplication::primaryScreen()->geometry().width();
-    return nWidth < 1920 ? 1 : nWidth / 1920;
-}
-
-QString boxSheet(const QString &strName, const QString &strColor, int nRadius)
-{
-    return QStringLiteral("QWidget#%1 {background-color: %2; border: 0px solid #ff000000; "
-                          "background-clip: content;padding: 0px;border-top-left-radius: %3px;"
-                          "border-top-right-radius: %3px;border-bottom-left-radius: %3px;"
-                          "border-bottom-right-radius: %3px;background-image: url();}")
-        .arg(strName, strColor)
-        .arg(nRadius);
-}
-
-QImage imageOf(const QString &strPath)
-{
-    return QImage(strPath).convertToFormat(QImage::Format_ARGB32);
-}
-
-QVector<int> stretches(const QBoxLayout *pLayout)
-{
-    QVector<int> list;
-    for (int i = 0; i < pLayout->count(); ++i)
-        list.append(pLayout->stretch(i));
-    return list;
-}
 
 // The bounding rectangle of the dark pixels.
 QRect inkBounds(const QImage &image)
@@ -164,14 +134,7 @@ void TestToastHintWidget::formSizes_data()
 
 void TestToastHintWidget::formSizes()
 {
-    QFETCH(QString, name);
-    QFETCH(QSize, minimum);
-    QFETCH(QSize, maximum);
-
-    const QWidget *pWidget = toast()->findChild<QWidget *>(name);
-    QVERIFY(pWidget);
-    QCOMPARE(pWidget->minimumSize(), minimum);
-    QCOMPARE(pWidget->maximumSize(), maximum);
+    compareFormSizes(toast());
 }
 
 void TestToastHintWidget::formStretches_data()
@@ -187,14 +150,7 @@ void TestToastHintWidget::formStretches_data()
 
 void TestToastHintWidget::formStretches()
 {
-    QFETCH(QString, layout);
-    QFETCH(QVector<int>, expected);
-
-    const QBoxLayout *pLayout = toast()->findChild<QBoxLayout *>(layout);
-    QVERIFY(pLayout);
-    QCOMPARE(stretches(pLayout), expected);
-    QCOMPARE(pLayout->spacing(), 0);
-    QCOMPARE(pLayout->contentsMargins(), QMargins());
+    compareFormStretches(toast());
 }
 
 void TestToastHintWidget::look()

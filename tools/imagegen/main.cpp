@@ -11,8 +11,6 @@
 #include <QPen>
 #include <QTextStream>
 
-#include <functional>
-
 namespace {
 
 const QColor kWhite(QStringLiteral("#FFFFFF"));
@@ -28,18 +26,6 @@ constexpr int kSmallIconSide = 20;
 constexpr int kTitleIconSide = 24;
 constexpr int kArrowWidth = 12;
 constexpr int kArrowHeight = 7;
-
-QImage newCanvas(int nWidth, int nHeight)
-{
-    QImage image(nWidth, nHeight, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
-
-void prepare(QPainter &painter)
-{
-    painter.setRenderHint(QPainter::Antialiasing);
-}
 
 QPen roundPen(const QColor &color, qreal dWidth)
 {
@@ -65,21 +51,14 @@ void drawDisc(QPainter &painter, const QColor &color, const QRectF &rect)
     painter.drawEllipse(rect);
 }
 
-QImage paintPopClose()
+void drawPopClose(QPainter &painter)
 {
-    QImage image = newCanvas(kPopCloseSide, kPopCloseSide);
-    QPainter painter(&image);
-    prepare(painter);
     painter.setPen(roundPen(kCloseGrey, 4.5));
     drawCross(painter, QPointF(17.0, 17.0), 11.0);
-    return image;
 }
 
-QImage paintSuccess()
+void drawSuccess(QPainter &painter)
 {
-    QImage image = newCanvas(kToastIconSide, kToastIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     drawDisc(painter, kSuccessGreen, QRectF(4.0, 4.0, 88.0, 88.0));
     QPainterPath tick;
     tick.moveTo(27.0, 49.0);
@@ -88,50 +67,34 @@ QImage paintSuccess()
     painter.setPen(roundPen(kWhite, 8.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(tick);
-    return image;
 }
 
-QImage paintFailed()
+void drawFailed(QPainter &painter)
 {
-    QImage image = newCanvas(kToastIconSide, kToastIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     drawDisc(painter, kFailedRed, QRectF(4.0, 4.0, 88.0, 88.0));
     painter.setPen(roundPen(kWhite, 8.0));
     drawCross(painter, QPointF(48.0, 48.0), 17.0);
-    return image;
 }
 
-QImage paintWarn()
+void drawWarn(QPainter &painter)
 {
-    QImage image = newCanvas(kSmallIconSide, kSmallIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     drawDisc(painter, kWarnOrange, QRectF(0.5, 0.5, 19.0, 19.0));
     painter.setPen(roundPen(kWhite, 2.4));
     painter.drawLine(QPointF(10.0, 5.2), QPointF(10.0, 11.0));
     drawDisc(painter, kWhite, QRectF(8.6, 13.2, 2.8, 2.8));
-    return image;
 }
 
-QImage paintSearch()
+void drawSearch(QPainter &painter)
 {
-    QImage image = newCanvas(kSmallIconSide, kSmallIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     painter.setPen(roundPen(kWhite, 2.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(QPointF(8.5, 8.5), 5.5, 5.5);
     painter.setPen(roundPen(kWhite, 2.6));
     painter.drawLine(QPointF(12.8, 12.8), QPointF(17.0, 17.0));
-    return image;
 }
 
-QImage paintDown()
+void drawDown(QPainter &painter)
 {
-    QImage image = newCanvas(kArrowWidth, kArrowHeight);
-    QPainter painter(&image);
-    prepare(painter);
     QPainterPath chevron;
     chevron.moveTo(1.5, 1.5);
     chevron.lineTo(6.0, 5.5);
@@ -139,57 +102,58 @@ QImage paintDown()
     painter.setPen(roundPen(kArrowDark, 1.8));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(chevron);
-    return image;
 }
 
-QImage paintTitleExit()
+void drawTitleExit(QPainter &painter)
 {
-    QImage image = newCanvas(kTitleIconSide, kTitleIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     painter.setPen(roundPen(kWhite, 2.0));
     drawCross(painter, QPointF(12.0, 12.0), 5.5);
-    return image;
 }
 
-QImage paintTitleMin()
+void drawTitleMin(QPainter &painter)
 {
-    QImage image = newCanvas(kTitleIconSide, kTitleIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     painter.setPen(squarePen(kWhite, 2.0));
     painter.drawLine(QPointF(7.0, 13.0), QPointF(17.0, 13.0));
-    return image;
 }
 
-QImage paintTitleMax()
+void drawTitleMax(QPainter &painter)
 {
-    QImage image = newCanvas(kTitleIconSide, kTitleIconSide);
-    QPainter painter(&image);
-    prepare(painter);
     painter.setPen(squarePen(kWhite, 2.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(7.0, 7.0, 10.0, 10.0));
-    return image;
 }
 
 struct ImageJob_S
 {
     const char *pszName;
-    std::function<QImage()> paint;
+    int nWidth;
+    int nHeight;
+    void (*draw)(QPainter &painter);
 };
 
 const ImageJob_S kJobs[] = {
-    {"exit1.png", paintPopClose},
-    {"success.png", paintSuccess},
-    {"failed.png", paintFailed},
-    {"warn.png", paintWarn},
-    {"search.png", paintSearch},
-    {"down.png", paintDown},
-    {"exit.png", paintTitleExit},
-    {"min.png", paintTitleMin},
-    {"max.png", paintTitleMax},
+    {"exit1.png", kPopCloseSide, kPopCloseSide, drawPopClose},
+    {"success.png", kToastIconSide, kToastIconSide, drawSuccess},
+    {"failed.png", kToastIconSide, kToastIconSide, drawFailed},
+    {"warn.png", kSmallIconSide, kSmallIconSide, drawWarn},
+    {"search.png", kSmallIconSide, kSmallIconSide, drawSearch},
+    {"down.png", kArrowWidth, kArrowHeight, drawDown},
+    {"exit.png", kTitleIconSide, kTitleIconSide, drawTitleExit},
+    {"min.png", kTitleIconSide, kTitleIconSide, drawTitleMin},
+    {"max.png", kTitleIconSide, kTitleIconSide, drawTitleMax},
 };
+
+// A transparent canvas of the job's size with its glyph drawn antialiased.
+QImage paintImage(const ImageJob_S &job)
+{
+    QImage image(job.nWidth, job.nHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    job.draw(painter);
+    painter.end();
+    return image;
+}
 
 } // namespace
 
@@ -205,7 +169,7 @@ int main(int argc, char *argv[])
     const QDir outDir(listArgs.at(1));
     for (const ImageJob_S &job : kJobs) {
         const QString strPath = outDir.filePath(QString::fromLatin1(job.pszName));
-        if (!job.paint().save(strPath)) {
+        if (!paintImage(job).save(strPath)) {
             err << "cannot write " << strPath << "\n";
             return 1;
         }
