@@ -6,7 +6,7 @@
 // true or false and writes the reason for a refusal to the debug log; none keeps state.
 
 // True when ip is a dotted-quad IPv4 address that may be given to a host: four decimal
-// parts 0-255 without leading zeros, not loopback, not "0.0.0.0", last part neither 0 nor
+// segments of 0 to 255 without leading zeros, not loopback, not "0.0.0.0", last part neither 0 nor
 // 255 (every network is treated as a /24), not multicast, not reserved, not APIPA.
 // Logs the reason when refusing, and a confirmation when accepting.
 bool checkIpValid(const QString &strIp);

@@ -30,7 +30,7 @@ constexpr quint32 kNetworkLast = 0;
 constexpr quint32 kBroadcastLast = 255;
 constexpr int kApipaPrefixLength = 16;
 
-// The dotted-quad value of a text of four decimal parts 0-255 (leading zeros allowed), or
+// The dotted-quad value of a text of four decimal segments of 0 to 255 (leading zeros allowed), or
 // false.
 bool readDottedQuad(const QString &strText, quint32 *pValue)
 {
