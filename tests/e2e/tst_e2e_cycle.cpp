@@ -13,21 +13,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include "app/control.h"
 #include "core/commonsignal.h"
 #include "deviceviewdriver.h"
+#include "labprogram.h"
 #include "labsession.h"
+#include "support/teststep.h"
 #include "net/chttp.h"
-#include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
-
-// Runs a helper that checks as it goes, and leaves the test function once a check failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 namespace {
 
@@ -79,8 +71,7 @@ private:
     QSet<QString> listedAddresses() const;
 
     LabSession m_lab;
-    QScopedPointer<Control> m_pControl;
-    QScopedPointer<DeviceViewDriver> m_pDriver;
+    LabProgram m_program;
     int m_nSearchMark = 0;
 };
 
@@ -88,30 +79,24 @@ void TestE2eCycle::initTestCase()
 {
     if (!m_lab.isAvailable())
         QSKIP(qPrintable(m_lab.unavailableReason()));
-    m_pControl.reset(new Control);
-    MainWindow *pWindow = m_pControl->getMainWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(pWindow));
-    m_pDriver.reset(new DeviceViewDriver(pWindow->getModifyModule(), pWindow));
-    // The namespace holds only the lab link: the one address to search from.
-    QCOMPARE(m_pDriver->localAddresses(), QStringList{m_lab.toolAddress()});
+    STEP(m_program.start(m_lab));
     QCOMPARE(m_lab.cameras().size(), kCameraCount);
 }
 
 void TestE2eCycle::cleanupTestCase()
 {
-    m_pDriver.reset();
-    m_pControl.reset();
+    m_program.stop();
 }
 
 void TestE2eCycle::cleanup()
 {
-    if (m_pDriver)
-        m_pDriver->dismissPopups();
+    if (m_program.driver())
+        m_program.driver()->dismissPopups();
 }
 
 QSet<QString> TestE2eCycle::listedAddresses() const
 {
-    const QStringList listAddress = m_pDriver->rowAddresses();
+    const QStringList listAddress = m_program.driver()->rowAddresses();
     return QSet<QString>(listAddress.cbegin(), listAddress.cend());
 }
 
@@ -120,12 +105,12 @@ QSet<QString> TestE2eCycle::listedAddresses() const
 void TestE2eCycle::searchAndWaitForFilled()
 {
     m_nSearchMark = m_lab.lineCount();
-    STEP(m_pDriver->search(kSearchTimeoutMs));
-    QCOMPARE(m_pDriver->table()->rowCount(), kCameraCount);
+    STEP(m_program.driver()->search(kSearchTimeoutMs));
+    QCOMPARE(m_program.driver()->table()->rowCount(), kCameraCount);
     QList<int> listRow;
     for (int row = 0; row < kCameraCount; ++row)
         listRow.append(row);
-    STEP(m_pDriver->waitForFilled(listRow, kFillTimeoutMs));
+    STEP(m_program.driver()->waitForFilled(listRow, kFillTimeoutMs));
     QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kFillTimeoutMs);
 }
 
@@ -142,15 +127,15 @@ void TestE2eCycle::verifyRowsShowCameras()
     QCOMPARE(hashAtAddress.size(), kCameraCount - 1);
 
     for (auto address = hashAtAddress.cbegin(); address != hashAtAddress.cend(); ++address) {
-        const QList<int> listRow = m_pDriver->rowsOf(address.key());
+        const QList<int> listRow = m_program.driver()->rowsOf(address.key());
         QCOMPARE(listRow.size(), address.value().size());
         for (int row : listRow)
-            STEP(m_pDriver->verifyRowShows(row, address.value().first()));
+            STEP(m_program.driver()->verifyRowShows(row, address.value().first()));
         if (address.value().size() < 2)
             continue;
         const QString strHiddenMac = address.value().at(1).strMac;
         for (int row = 0; row < kCameraCount; ++row)
-            QVERIFY(m_pDriver->cell(row, DeviceViewDriver::ColumnMac) != strHiddenMac);
+            QVERIFY(m_program.driver()->cell(row, DeviceViewDriver::ColumnMac) != strHiddenMac);
     }
 }
 
@@ -190,7 +175,7 @@ void TestE2eCycle::verifySearchRequests(int nFrom)
     }
     const QSet<QString> setListed = listedAddresses();
     for (const QString &strIp : setListed) {
-        const int nRows = m_pDriver->rowsOf(strIp).size();
+        const int nRows = m_program.driver()->rowsOf(strIp).size();
         QCOMPARE(hashGetEnv.value(strIp), nRows);
         QCOMPARE(hashQueryVersion.value(strIp), nRows);
     }
@@ -201,7 +186,7 @@ void TestE2eCycle::searchListsAndFillsEveryCamera()
     STEP(searchAndWaitForFilled());
     STEP(verifyRowsShowCameras());
     STEP(verifySearchRequests(m_nSearchMark));
-    QVERIFY(m_pDriver->searchButton()->isEnabled());
+    QVERIFY(m_program.driver()->searchButton()->isEnabled());
 }
 
 void TestE2eCycle::savedAddressIsFoundAfterReboot()
@@ -210,15 +195,15 @@ void TestE2eCycle::savedAddressIsFoundAfterReboot()
     QVERIFY(!stBefore.strIp.isEmpty());
     QVERIFY(!m_lab.addresses().contains(kMovedAddress));
     STEP(searchAndWaitForFilled());
-    const QList<int> listRow = m_pDriver->rowsOf(stBefore.strIp);
+    const QList<int> listRow = m_program.driver()->rowsOf(stBefore.strIp);
     QCOMPARE(listRow.size(), 1);
     const int row = listRow.first();
 
     const int nMark = m_lab.lineCount();
-    STEP(m_pDriver->typeIntoCell(row, DeviceViewDriver::ColumnIp, kMovedAddress));
-    STEP(m_pDriver->confirmSave(row));
-    QTRY_VERIFY_WITH_TIMEOUT(m_pDriver->isToastVisible(), kLogTimeoutMs);
-    QCOMPARE(m_pDriver->toastText(), QStringLiteral("Success"));
+    STEP(m_program.driver()->typeIntoCell(row, DeviceViewDriver::ColumnIp, kMovedAddress));
+    STEP(m_program.driver()->confirmSave(row));
+    QTRY_VERIFY_WITH_TIMEOUT(m_program.driver()->isToastVisible(), kLogTimeoutMs);
+    QCOMPARE(m_program.driver()->toastText(), QStringLiteral("Success"));
 
     // "SetEnv" went to the old address with the edited address and the row's other values.
     const QHash<QString, QString> hashCamera{{QStringLiteral("cam"), kMovedCamera}};
@@ -252,13 +237,13 @@ void TestE2eCycle::savedAddressIsFoundAfterReboot()
                               {{QStringLiteral("cam"), kMovedCamera}, {QStringLiteral("ip"), kMovedAddress}},
                               kLogTimeoutMs));
     STEP(searchAndWaitForFilled());
-    QVERIFY(m_pDriver->rowsOf(stBefore.strIp).isEmpty());
-    const QList<int> listMoved = m_pDriver->rowsOf(kMovedAddress);
+    QVERIFY(m_program.driver()->rowsOf(stBefore.strIp).isEmpty());
+    const QList<int> listMoved = m_program.driver()->rowsOf(kMovedAddress);
     QCOMPARE(listMoved.size(), 1);
     LabCamera_S stAfter = stBefore;
     stAfter.strIp = kMovedAddress;
     QCOMPARE(m_lab.camera(kMovedCamera).strIp, kMovedAddress);
-    STEP(m_pDriver->verifyRowShows(listMoved.first(), stAfter));
+    STEP(m_program.driver()->verifyRowShows(listMoved.first(), stAfter));
     STEP(verifyRowsShowCameras());
     STEP(verifySearchRequests(m_nSearchMark));
 }
@@ -268,16 +253,16 @@ void TestE2eCycle::refusedWriteShowsFailed()
     const LabCamera_S stCamera = m_lab.camera(kRefusingCamera);
     QCOMPARE(stCamera.nSetEnvStatus, kRefusedStatus);
     STEP(searchAndWaitForFilled());
-    const QList<int> listRow = m_pDriver->rowsOf(stCamera.strIp);
+    const QList<int> listRow = m_program.driver()->rowsOf(stCamera.strIp);
     QCOMPARE(listRow.size(), 1);
     const int row = listRow.first();
 
     const int nMark = m_lab.lineCount();
     QSignalSpy rebootSpy(CommonSignal::getInstance(), &CommonSignal::sigDevReboot);
-    STEP(m_pDriver->typeIntoCell(row, DeviceViewDriver::ColumnIp, kRefusedAddress));
-    STEP(m_pDriver->confirmSave(row));
-    QTRY_VERIFY_WITH_TIMEOUT(m_pDriver->isToastVisible(), kLogTimeoutMs);
-    QCOMPARE(m_pDriver->toastText(), QStringLiteral("Failed"));
+    STEP(m_program.driver()->typeIntoCell(row, DeviceViewDriver::ColumnIp, kRefusedAddress));
+    STEP(m_program.driver()->confirmSave(row));
+    QTRY_VERIFY_WITH_TIMEOUT(m_program.driver()->isToastVisible(), kLogTimeoutMs);
+    QCOMPARE(m_program.driver()->toastText(), QStringLiteral("Failed"));
     QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kLogTimeoutMs);
 
     // The camera was asked and said no: nothing changed there, and no reboot was ordered.
@@ -293,9 +278,9 @@ void TestE2eCycle::refusedWriteShowsFailed()
     QCOMPARE(m_lab.camera(kRefusingCamera).strIp, stCamera.strIp);
 
     // The row still holds what the camera has; "Cancel" shows it again.
-    STEP(m_pDriver->cancelRow(row));
-    QCOMPARE(m_pDriver->cell(row, DeviceViewDriver::ColumnIp), stCamera.strIp);
-    STEP(m_pDriver->verifyRowShows(row, stCamera));
+    STEP(m_program.driver()->cancelRow(row));
+    QCOMPARE(m_program.driver()->cell(row, DeviceViewDriver::ColumnIp), stCamera.strIp);
+    STEP(m_program.driver()->verifyRowShows(row, stCamera));
 }
 
 QTEST_MAIN(TestE2eCycle)

@@ -18,21 +18,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include "app/control.h"
 #include "core/commonsignal.h"
 #include "deviceviewdriver.h"
+#include "labprogram.h"
 #include "labsession.h"
+#include "support/teststep.h"
 #include "net/chttp.h"
 #include "tricklingpeer.h"
-#include "ui/mainwindow.h"
-
-// Runs a helper that checks as it goes, and leaves the test function once a check failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 namespace {
 
@@ -108,8 +100,7 @@ private:
     void verifyMemoryBounded() const;
 
     LabSession m_lab;
-    QScopedPointer<Control> m_pControl;
-    QScopedPointer<DeviceViewDriver> m_pDriver;
+    LabProgram m_program;
     qint64 m_nBaselineRssKb = 0;
 };
 
@@ -117,11 +108,7 @@ void TestE2eHostile::initTestCase()
 {
     if (!m_lab.isAvailable())
         QSKIP(qPrintable(m_lab.unavailableReason()));
-    m_pControl.reset(new Control);
-    MainWindow *pWindow = m_pControl->getMainWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(pWindow));
-    m_pDriver.reset(new DeviceViewDriver(pWindow->getModifyModule(), pWindow));
-    QCOMPARE(m_pDriver->localAddresses(), QStringList{m_lab.toolAddress()});
+    STEP(m_program.start(m_lab));
     CHttp::getInstance()->setTransferTimeout(kTransferTimeoutMs);
 
     const QList<LabCamera_S> listCamera = m_lab.cameras();
@@ -136,14 +123,13 @@ void TestE2eHostile::initTestCase()
 
 void TestE2eHostile::cleanupTestCase()
 {
-    m_pDriver.reset();
-    m_pControl.reset();
+    m_program.stop();
 }
 
 void TestE2eHostile::cleanup()
 {
-    if (m_pDriver)
-        m_pDriver->dismissPopups();
+    if (m_program.driver())
+        m_program.driver()->dismissPopups();
 }
 
 void TestE2eHostile::goodCamerasSurviveHostileOnes()
@@ -186,39 +172,39 @@ void TestE2eHostile::runSearchCycle()
         connect(CommonSignal::getInstance(), &CommonSignal::sigSearchResult, this,
                 [&nDatagrams](const QList<QuillbootSearch_S> &listResult) { nDatagrams = listResult.size(); });
     const auto stopCounting = qScopeGuard([&counting] { disconnect(counting); });
-    STEP(m_pDriver->search(kSearchTimeoutMs));
+    STEP(m_program.driver()->search(kSearchTimeoutMs));
     qInfo("search: %d datagrams read in the listening window", nDatagrams);
 
     QList<LabCamera_S> listListed;
     const QList<LabCamera_S> listCamera = m_lab.cameras();
     std::copy_if(listCamera.cbegin(), listCamera.cend(), std::back_inserter(listListed), isListed);
-    QCOMPARE(m_pDriver->table()->rowCount(), listListed.size());
+    QCOMPARE(m_program.driver()->table()->rowCount(), listListed.size());
 
     QList<int> listGoodRow;
     for (const LabCamera_S &stCamera : qAsConst(listListed)) {
-        const QList<int> listRow = m_pDriver->rowsOf(stCamera.strIp);
+        const QList<int> listRow = m_program.driver()->rowsOf(stCamera.strIp);
         QVERIFY2(listRow.size() == 1, qPrintable(QStringLiteral("camera %1 (%2, %3) has %4 rows")
                                                      .arg(stCamera.strCam, stCamera.strIp, stCamera.strHostile)
                                                      .arg(listRow.size())));
         if (answersHttp(stCamera))
             listGoodRow.append(listRow.first());
     }
-    STEP(m_pDriver->waitForFilled(listGoodRow, kFillTimeoutMs));
+    STEP(m_program.driver()->waitForFilled(listGoodRow, kFillTimeoutMs));
 
     // The tool gives up on every hostile answer in bounded time.
     QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kRequestsEndTimeoutMs);
     for (const LabCamera_S &stCamera : qAsConst(listListed)) {
-        const int row = m_pDriver->rowsOf(stCamera.strIp).first();
+        const int row = m_program.driver()->rowsOf(stCamera.strIp).first();
         if (answersHttp(stCamera))
-            STEP(m_pDriver->verifyRowShows(row, stCamera));
+            STEP(m_program.driver()->verifyRowShows(row, stCamera));
         else
-            STEP(m_pDriver->verifyRowUnfilled(row));
+            STEP(m_program.driver()->verifyRowUnfilled(row));
     }
     for (const LabCamera_S &stCamera : listCamera)
         STEP(verifyHostileModeSeen(stCamera, nMark, nDatagrams - listListed.size()));
 
-    QVERIFY(m_pDriver->searchButton()->isEnabled());
-    const QStringList listAddress = m_pDriver->rowAddresses();
+    QVERIFY(m_program.driver()->searchButton()->isEnabled());
+    const QStringList listAddress = m_program.driver()->rowAddresses();
     const QStringList listOutside = m_lab.requestsOutside(QSet<QString>(listAddress.cbegin(), listAddress.cend()), nMark);
     QVERIFY2(listOutside.isEmpty(), qPrintable(listOutside.join(QLatin1Char('\n'))));
     // Every listed camera was asked, hostile or not: the checks above are not vacuous.

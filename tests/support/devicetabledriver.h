@@ -12,13 +12,7 @@
 #include "widgets/toasthintwidget.h"
 #include "widgets/toggleswitch.h"
 
-// Runs a helper that checks as it goes, and leaves the test function once a check failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
+#include "support/teststep.h"
 
 /**
  * Finds and works the rows of the "ipTable" of the view drivenView() gives. The helpers
