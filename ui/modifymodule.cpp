@@ -142,11 +142,13 @@ EthInfo_S networkFieldsOf(const DevInfo_S &stDevInfo)
     return stEthInfo;
 }
 
-void copyFirmwareFields(const FwVersion_S &stFwVer, DevInfo_S &stDevInfo)
+// The firmware versions FwVersion_S and DevInfo_S both carry, from one record to the other.
+template <typename From, typename To>
+void copyFirmwareFields(const From &stFrom, To &stTo)
 {
-    stDevInfo.strCamVersion = stFwVer.strCamVersion;
-    stDevInfo.strArmVersion = stFwVer.strArmVersion;
-    stDevInfo.strAFVersion = stFwVer.strAFVersion;
+    stTo.strCamVersion = stFrom.strCamVersion;
+    stTo.strArmVersion = stFrom.strArmVersion;
+    stTo.strAFVersion = stFrom.strAFVersion;
 }
 
 void showToast(int nKind, int nResult)
@@ -448,9 +450,7 @@ void ModifyModule::mergeSdkRecord(const QString &strAddress, const QString &strM
         stEthInfo.strGateway = stSdk.strGateway;
         stEthInfo.strSubMask = stSdk.strSubMask;
         stEthInfo.strMacAddr = stSdk.strMacAddr;
-        stPendingFw.strCamVersion = stSdk.strCamVersion;
-        stPendingFw.strArmVersion = stSdk.strArmVersion;
-        stPendingFw.strAFVersion = stSdk.strAFVersion;
+        copyFirmwareFields(stSdk, stPendingFw);
         m_sdkDevList.removeAt(nIndex);
         qDebug() << "m_sdkDevList ---- >" << m_sdkDevList.size();
         logFirmwareFields(stPendingFw);
