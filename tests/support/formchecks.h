@@ -5,6 +5,7 @@
 #include <QBoxLayout>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
 #include <QScreen>
 #include <QTest>
 #include <QVector>
@@ -28,10 +29,13 @@ inline QString boxSheet(const QString &strName, const QString &strColor, int nRa
         .arg(nRadius);
 }
 
-// The image at the path, in the format grabs and pixmaps are compared in.
+// The image at the path as a label shows it, in the format grabs and pixmaps are compared
+// in. It goes through a pixmap like the widgets' icons do: a pixmap stores premultiplied
+// alpha, and how half-transparent pixels round on the way there and back depends on the
+// SIMD path Qt picks for the processor, so the file read directly may differ by one.
 inline QImage imageOf(const QString &strPath)
 {
-    return QImage(strPath).convertToFormat(QImage::Format_ARGB32);
+    return QPixmap(strPath).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 inline QVector<int> stretches(const QBoxLayout *pLayout)

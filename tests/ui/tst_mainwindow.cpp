@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QWindow>
 
+#include "support/formchecks.h"
 #include "support/logcapture.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
@@ -50,11 +51,6 @@ struct ReceiverProbe : QObject
         return (pSender->*(&ReceiverProbe::receivers))(pSignal);
     }
 };
-
-QImage resourceImage(const QString &strPath)
-{
-    return QPixmap(strPath).toImage();
-}
 
 } // namespace
 
@@ -342,14 +338,14 @@ void TestMainWindow::showTipsShowsResultText()
     auto *pIconLabel = pToast->findChild<CIconLabel *>(QStringLiteral("iconLabel"));
     QVERIFY(pTipText);
     QVERIFY(pIconLabel);
-    const QImage expectedIcon = resourceImage(icon);
+    const QImage expectedIcon = imageOf(icon);
     QVERIFY2(!expectedIcon.isNull(), qPrintable(icon));
 
     m_pWindow->slotShowTips(type);
     QVERIFY(pToast->isVisible());
     QCOMPARE(pToast->size(), m_pWindow->size());
     QCOMPARE(pTipText->text(), text);
-    QCOMPARE(pIconLabel->pixmap(Qt::ReturnByValue).toImage(), expectedIcon);
+    QCOMPARE(pIconLabel->pixmap(Qt::ReturnByValue).toImage().convertToFormat(QImage::Format_ARGB32), expectedIcon);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -172,20 +172,24 @@ void TestToastHintWidget::kindPicksIcon_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("icon");
+    QTest::addColumn<QString>("otherIcon");
 
-    QTest::newRow("0 success") << 0 << kSuccess;
-    QTest::newRow("1 failure") << 1 << kFailed;
-    QTest::newRow("2 wraps to success") << 2 << kSuccess;
-    QTest::newRow("3 wraps to failure") << 3 << kFailed;
+    QTest::newRow("0 success") << 0 << kSuccess << kFailed;
+    QTest::newRow("1 failure") << 1 << kFailed << kSuccess;
+    QTest::newRow("2 wraps to success") << 2 << kSuccess << kFailed;
+    QTest::newRow("3 wraps to failure") << 3 << kFailed << kSuccess;
 }
 
 void TestToastHintWidget::kindPicksIcon()
 {
     QFETCH(int, kind);
     QFETCH(QString, icon);
+    QFETCH(QString, otherIcon);
 
     toast()->showTips(kind, QStringLiteral("Result"));
     QCOMPARE(shownIcon(), imageOf(icon));
+    // The comparison must be able to tell the two icons apart.
+    QVERIFY(shownIcon() != imageOf(otherIcon));
     QCOMPARE(part<CText>("tipText")->text(), QStringLiteral("Result"));
     QVERIFY(toast()->isVisible());
 }
