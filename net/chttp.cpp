@@ -15,6 +15,7 @@
 #include "core/commonsignal.h"
 #include "core/lazyinstance.h"
 #include "core/nametables.h"
+#include "net/requestoutcome.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ LazyInstance<CHttp> s_instance;
 
 constexpr char CMD_PROPERTY[] = "_cmd";
 constexpr char OVERSIZE_PROPERTY[] = "_oversize";
+constexpr char REQUEST_PROPERTY[] = "_request";
 constexpr int CMD_SET_ENV = 0;
 constexpr int TIPS_FAILED = 1;
 constexpr int REDIRECT_FIRST = 300;
@@ -41,10 +43,39 @@ const QHash<int, Route> s_hashRoutes = {
     {3, {2, 1}},
 };
 
+constexpr int HTTP_ERROR_FIRST = 400;
+
+int httpStatus(const QNetworkReply *pReply)
+{
+    return pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
 bool isRedirect(const QNetworkReply *pReply)
 {
-    const int nStatus = pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const int nStatus = httpStatus(pReply);
     return nStatus >= REDIRECT_FIRST && nStatus <= REDIRECT_LAST;
+}
+
+// How a network error reads to someone looking at the camera's row.
+RequestOutcome::Outcome outcomeOfError(const QNetworkReply *pReply)
+{
+    if (httpStatus(pReply) >= HTTP_ERROR_FIRST)
+        return RequestOutcome::HttpError;
+    switch (pReply->error()) {
+    case QNetworkReply::ConnectionRefusedError:
+        return RequestOutcome::Refused;
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::UnknownNetworkError:
+        return RequestOutcome::Unreachable;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return RequestOutcome::TimedOut;
+    case QNetworkReply::ProtocolFailure:
+    case QNetworkReply::ProtocolUnknownError:
+        return RequestOutcome::Unreadable;
+    default:
+        return RequestOutcome::Failed;
+    }
 }
 
 } // namespace
@@ -133,6 +164,8 @@ QNetworkRequest CHttp::prepareRequest(const QNetworkRequest &request) const
 void CHttp::trackReply(QNetworkReply *pReply, const QString &strCmd)
 {
     pReply->setProperty(CMD_PROPERTY, strCmd);
+    const QString strIp = pReply->url().host(QUrl::FullyDecoded);
+    pReply->setProperty(REQUEST_PROPERTY, RequestOutcome::getInstance()->reportStarted(strIp, getCmdIndex(strCmd)));
     limitReplySize(pReply);
     // Every byte that arrives restarts the transfer timeout, so a peer trickling its answer
     // would hold the request for good; no request outlasts the timeout in all either.
@@ -160,22 +193,30 @@ void CHttp::slotHttpFinished()
         return;
     const QString strIp = pReply->url().host(QUrl::FullyDecoded);
     const int nCmd = getCmdIndex(pReply->property(CMD_PROPERTY).toString());
-    if (logFailure(pReply, strIp))
+    const quint64 nRequest = pReply->property(REQUEST_PROPERTY).toULongLong();
+    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    const RequestOutcome::Outcome outcome = logFailure(pReply, strIp);
+    if (outcome != RequestOutcome::Answered) {
         handleError(strIp, nCmd);
-    else
+    } else {
+        pOutcome->reportDelivering(nRequest, strIp, nCmd);
         handleReply(pReply->readAll(), strIp, nCmd);
+    }
+    pOutcome->reportFinished(nRequest, strIp, nCmd, outcome);
     pReply->manager()->deleteLater();
     pReply->deleteLater();
     finishRequest();
 }
 
-// Writes the log line of a failed reply; false when the reply succeeded.
-bool CHttp::logFailure(QNetworkReply *pReply, const QString &strIp) const
+// Writes the log line of a failed reply and tells how it failed; Answered when it succeeded.
+RequestOutcome::Outcome CHttp::logFailure(QNetworkReply *pReply, const QString &strIp) const
 {
     const QNetworkReply::NetworkError error = pReply->error();
     if (pReply->property(OVERSIZE_PROPERTY).toBool()) {
         qDebug() << "error:" << "reply body larger than" << HTTP_MAX_REPLY_BYTES << "bytes, aborted" << strIp;
-    } else if (error == QNetworkReply::TimeoutError) {
+        return RequestOutcome::TooLarge;
+    }
+    if (error == QNetworkReply::TimeoutError) {
         qDebug() << "errorTimeOut:" << pReply->errorString() << strIp;
     } else if (error == QNetworkReply::OperationCanceledError) {
         // Only the timeouts cancel a reply that we did not abort ourselves.
@@ -184,12 +225,12 @@ bool CHttp::logFailure(QNetworkReply *pReply, const QString &strIp) const
         qDebug() << "error:" << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(error)
                  << pReply->errorString() << strIp;
     } else if (isRedirect(pReply)) {
-        qDebug() << "error:" << "redirect not followed, HTTP status"
-                 << pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() << strIp;
+        qDebug() << "error:" << "redirect not followed, HTTP status" << httpStatus(pReply) << strIp;
+        return RequestOutcome::Redirected;
     } else {
-        return false;
+        return RequestOutcome::Answered;
     }
-    return true;
+    return outcomeOfError(pReply);
 }
 
 void CHttp::handleReply(const QByteArray &baBody, const QString &strIp, int nCmd)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "net/communicationinterface.h"
+#include "net/requestoutcome.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -24,6 +25,8 @@ class QUrlQuery;
  * Failures are network errors, HTTP error statuses, redirects (never followed), a
  * transfer stalled for longer than transferTimeout() or lasting longer than that in all,
  * and a body larger than HTTP_MAX_REPLY_BYTES (aborted as soon as the limit is passed).
+ *
+ * Every request taken and the outcome of each are also reported to RequestOutcome.
  */
 class CHttp : public CommunicationInterface
 {
@@ -64,7 +67,7 @@ private:
     QNetworkRequest prepareRequest(const QNetworkRequest &request) const;
     void trackReply(QNetworkReply *pReply, const QString &strCmd);
     static void limitReplySize(QNetworkReply *pReply);
-    bool logFailure(QNetworkReply *pReply, const QString &strIp) const;
+    RequestOutcome::Outcome logFailure(QNetworkReply *pReply, const QString &strIp) const;
     void handleReply(const QByteArray &baBody, const QString &strIp, int nCmd);
     void handleError(const QString &strIp, int nCmd);
     void finishRequest();

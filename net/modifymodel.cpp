@@ -23,6 +23,7 @@
 #include "core/nametables.h"
 #include "core/versiontext.h"
 #include "net/chttp.h"
+#include "net/requestoutcome.h"
 
 namespace {
 
@@ -280,8 +281,10 @@ void ModifyModel::dispatchReply(const QByteArray &baBody, int nKind, int nFlag, 
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(baBody, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
+    if (parseError.error != QJsonParseError::NoError) {
+        RequestOutcome::getInstance()->markUnreadable();
         return;
+    }
     const QJsonObject root = document.object();
     if (nKind == KIND_ENV && nFlag == FLAG_READ)
         dealGetEnv(root, strIp);
@@ -297,8 +300,10 @@ void ModifyModel::dealGetEnv(const QJsonObject &root, const QString &strIp)
 {
     const QJsonObject value = root.value(KEY_VALUE).toObject();
     const QJsonArray listEth = value.value(KEY_ETH).toArray();
-    if (listEth.isEmpty())
+    if (listEth.isEmpty()) {
+        RequestOutcome::getInstance()->markUnreadable();
         return;
+    }
     EthInfo_S stEthInfo;
     const QJsonObject eth = listEth.first().toObject();
     stEthInfo.strIPAddr = eth.value(KEY_IP_ADDR).toString();
@@ -320,8 +325,10 @@ void ModifyModel::dealSetEnv(const QJsonObject &root, const QString &strIp)
 void ModifyModel::dealQueryVersion(const QJsonObject &root, const QString &strIp)
 {
     const QJsonObject value = root.value(KEY_VALUE).toObject();
-    if (value.isEmpty())
+    if (value.isEmpty()) {
+        RequestOutcome::getInstance()->markUnreadable();
         return;
+    }
     FwVersion_S stFwVersion;
     stFwVersion.strCamVersion = versionText(quint32(jsonInt(value.value(KEY_CAM_VERSION), VERSION_MISSING)));
     stFwVersion.strArmVersion = versionText(quint32(jsonInt(value.value(KEY_ARM_VERSION), VERSION_MISSING)));

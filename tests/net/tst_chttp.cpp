@@ -6,6 +6,7 @@
 #include "app/mainmodel.h"
 #include "core/commonsignal.h"
 #include "net/chttp.h"
+#include "net/requestoutcome.h"
 #include "support/fakehttpcamera.h"
 #include "support/hubrecorder.h"
 
@@ -60,6 +61,8 @@ private slots:
     void redirectNotFollowed();
     void replyWithoutReceiverDropped();
     void destroyWithRequestInFlight();
+    void outcomeReported_data();
+    void outcomeReported();
     void requestToNonLoopbackAddress();
 
 private:
@@ -336,6 +339,72 @@ void TestCHttp::destroyWithRequestInFlight()
     QTest::qWait(100);
     QVERIFY(m_pRecorder->m_listEvents.isEmpty());
     QCOMPARE(CHttp::getInstance()->pendingCount(), 0);
+}
+
+void TestCHttp::outcomeReported_data()
+{
+    QTest::addColumn<QByteArray>("baBody");
+    QTest::addColumn<int>("nStatus");
+    QTest::addColumn<bool>("bRefused");
+    QTest::addColumn<bool>("bSilent");
+    QTest::addColumn<int>("nOutcome");
+
+    const QByteArray baGood = R"({"stValue":{"stEth":[{"szIPAddr":"10.1.1.1"}]}})";
+    const QByteArray baLarge(int(CHttp::HTTP_MAX_REPLY_BYTES) + 1, ' ');
+    QTest::newRow("answered") << baGood << 200 << false << false << int(RequestOutcome::Answered);
+    QTest::newRow("not JSON") << QByteArray("<html>") << 200 << false << false << int(RequestOutcome::Unreadable);
+    QTest::newRow("no stEth") << QByteArray(R"({"stValue":{}})") << 200 << false << false
+                              << int(RequestOutcome::Unreadable);
+    QTest::newRow("HTTP 404") << baGood << 404 << false << false << int(RequestOutcome::HttpError);
+    QTest::newRow("redirect") << baGood << 302 << false << false << int(RequestOutcome::Redirected);
+    QTest::newRow("refused") << baGood << 200 << true << false << int(RequestOutcome::Refused);
+    QTest::newRow("too large") << baLarge << 200 << false << false << int(RequestOutcome::TooLarge);
+    QTest::newRow("silent") << baGood << 200 << false << true << int(RequestOutcome::TimedOut);
+}
+
+// Each request is reported once when taken and once when ended, under one number; only a
+// reply that reaches the parsers is announced as delivered.
+void TestCHttp::outcomeReported()
+{
+    QFETCH(QByteArray, baBody);
+    QFETCH(int, nStatus);
+    QFETCH(bool, bRefused);
+    QFETCH(bool, bSilent);
+    QFETCH(int, nOutcome);
+    auto *pCamera = new FakeHttpCamera;
+    startCamera(*pCamera);
+    pCamera->setReply(QStringLiteral("GetEnv"), baBody, nStatus);
+    pCamera->setSilent(bSilent);
+    const QUrl url = cameraUrl(*pCamera, kGetEnvJson);
+    if (bRefused)
+        delete pCamera;
+    CHttp::getInstance()->setTransferTimeout(kShortTimeoutMs);
+    QStringList listReports;
+    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    const auto record = [&listReports](const QString &strWhat, quint64 nRequest, const QString &strIp, int nCmd) {
+        listReports.append(QStringLiteral("%1:%2:%3:%4").arg(strWhat).arg(nRequest).arg(strIp).arg(nCmd));
+    };
+    QObject context;
+    connect(pOutcome, &RequestOutcome::sigRequestStarted, &context,
+            [&](quint64 nRequest, QString strIp, int nCmd) { record(QStringLiteral("started"), nRequest, strIp, nCmd); });
+    connect(pOutcome, &RequestOutcome::sigReplyDelivering, &context,
+            [&](quint64 nRequest, QString strIp, int nCmd) { record(QStringLiteral("delivering"), nRequest, strIp, nCmd); });
+    connect(pOutcome, &RequestOutcome::sigRequestFinished, &context, [&](quint64 nRequest, QString strIp, int nCmd, int nEnded) {
+        record(QStringLiteral("finished%1").arg(nEnded), nRequest, strIp, nCmd);
+    });
+
+    CHttp::getInstance()->httpGet(url, QStringLiteral("GetEnv"));
+    QCOMPARE(listReports.size(), 1);
+    const quint64 nRequest = listReports.first().section(QLatin1Char(':'), 1, 1).toULongLong();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.count(kFinished), 1, kWaitMs);
+
+    QStringList listExpected{QStringLiteral("started:%1:127.0.0.1:1").arg(nRequest)};
+    if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
+        listExpected.append(QStringLiteral("delivering:%1:127.0.0.1:1").arg(nRequest));
+    listExpected.append(QStringLiteral("finished%1:%2:127.0.0.1:1").arg(nOutcome).arg(nRequest));
+    QCOMPARE(listReports, listExpected);
+    if (!bRefused)
+        delete pCamera;
 }
 
 // Run inside a network namespace where a local address sits on a dummy interface and no

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+/**
+ * What became of each device command, told beside the hub: the HTTP client reports every
+ * request it takes and how each one ended, and the reply parsers mark a body they cannot
+ * read. The controller connects these signals to the device view, which must know which
+ * camera's request failed and why; the hub's signals stay as they are.
+ *
+ * Requests are numbered from 1 in the order the client takes them. For one request,
+ * sigRequestStarted comes first, synchronously inside the call that sent it; then, for a
+ * reply handed to the parsers, sigReplyDelivering right before the parsers run (and so
+ * before any hub signal they emit); last sigRequestFinished with its outcome. A request
+ * still in flight when the client is destroyed never finishes.
+ */
+class RequestOutcome : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Outcome {
+        Answered,   ///< the parsers read the reply
+        Unreadable, ///< a reply that is not the command's answer (no JSON, members missing, no HTTP)
+        Refused,    ///< the camera refused the connection
+        Unreachable,///< no route to the camera, or its address cannot be resolved
+        TimedOut,   ///< no answer within the client's transfer timeout
+        TooLarge,   ///< a body larger than the client accepts
+        Redirected, ///< a redirect, which is never followed
+        HttpError,  ///< an HTTP error status
+        Failed,     ///< any other network failure (connection closed, reset, ...)
+    };
+    Q_ENUM(Outcome)
+
+    /// The instance, created without a parent on the first call; never null.
+    static RequestOutcome *getInstance();
+
+    /// The client took a request for @p strIp carrying command number @p nCmd; returns its number.
+    quint64 reportStarted(const QString &strIp, int nCmd);
+    /// The reply to request @p nRequest is about to be handed to the parsers.
+    void reportDelivering(quint64 nRequest, const QString &strIp, int nCmd);
+    /// The parser running for the reply being delivered could not read it.
+    void markUnreadable();
+    /// Request @p nRequest has ended; @p outcome Answered becomes Unreadable when a parser said so.
+    void reportFinished(quint64 nRequest, const QString &strIp, int nCmd, Outcome outcome);
+
+    /// A short text for @p nOutcome, for logs and tooltips ("timed out").
+    static QString outcomeText(int nOutcome);
+
+signals:
+    void sigRequestStarted(quint64 nRequest, QString strIp, int nCmd);
+    void sigReplyDelivering(quint64 nRequest, QString strIp, int nCmd);
+    void sigRequestFinished(quint64 nRequest, QString strIp, int nCmd, int nOutcome);
+
+private:
+    explicit RequestOutcome(QObject *parent = nullptr);
+
+    quint64 m_nLastRequest = 0;
+    quint64 m_nDelivering = 0;
+    bool m_bUnreadable = false;
+};
