@@ -4,6 +4,7 @@
 #include "core/commonsignal.h"
 #include "net/chttp.h"
 #include "net/modifymodel.h"
+#include "net/requestoutcome.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 
@@ -13,6 +14,7 @@ Control::Control(QObject *parent)
     m_pMainWindow = new MainWindow;
     m_pMainModel = new MainModel;
     connectHub();
+    connectOutcomes();
     CHttp::getInstance()->setReceiver(m_pMainModel);
     m_pMainWindow->show();
 }
@@ -56,4 +58,15 @@ void Control::connectHub()
     connect(pHub, &CommonSignal::sigDevReboot, pModel, &ModifyModel::slotDevReboot);
     connect(pHub, &CommonSignal::sigSdkUpdateDevInfo, pView, &ModifyModule::slotSdkUpdateDevInfo);
     connect(pHub, &CommonSignal::sigSdkGetInfoFinished, pView, &ModifyModule::slotSdkGetInfoFinished);
+}
+
+// Beside the hub: how each request of the view ended, so that a failed write is known by
+// its camera and replies of an earlier search are told apart.
+void Control::connectOutcomes()
+{
+    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    ModifyModule *pView = m_pMainWindow->getModifyModule();
+    connect(pOutcome, &RequestOutcome::sigRequestStarted, pView, &ModifyModule::slotRequestStarted);
+    connect(pOutcome, &RequestOutcome::sigReplyDelivering, pView, &ModifyModule::slotReplyDelivering);
+    connect(pOutcome, &RequestOutcome::sigRequestFinished, pView, &ModifyModule::slotRequestFinished);
 }

@@ -13,7 +13,9 @@
 
 #include "core/commonsignal.h"
 #include "net/commontool.h"
+#include "net/requestoutcome.h"
 #include "validate/addresscheck.h"
+#include "validate/contactpolicy.h"
 #include "widgets/ctexthintpopwidget.h"
 #include "widgets/ctextbutton.h"
 #include "widgets/toasthintwidget.h"
@@ -61,6 +63,20 @@ constexpr int kResultFailed = 1;
 constexpr int kResultFormError = 2;
 constexpr int kToastSuccess = 0;
 constexpr int kToastFailure = 1;
+constexpr int kCmdSetEnv = 0;
+
+const QColor kSharedAddressTint("#FFE7C2");
+const QString kMergedRefusal = QStringLiteral("This camera shares its address; change the other camera first");
+const QString kUnreachedRefusal =
+    QStringLiteral("HTTP does not reach this answer: another device answers at its address; change that one first");
+const QString kAmbiguousRefusal =
+    QStringLiteral("Several cameras answer HTTP at this address in turn; a write could reach any of them");
+const QString kInFlightRefusal = QStringLiteral("A write to this camera is still in flight; wait for its result");
+const QString kNoContactRefusal = QStringLiteral("This address is never contacted: %1");
+const QString kUnreachedTip = QStringLiteral("%1\nThis answer is not reached over HTTP: another device answers there.");
+const QString kNoContactTip = QStringLiteral("Never contacted: %1");
+const QString kWritesInFlightTip = QStringLiteral("Waiting for the answer to the write to %1");
+const QString kAddressSeparator = QStringLiteral(", ");
 
 const QString kFontFamily = QStringLiteral("Microsoft YaHei");
 const QString kSaveQuestion = QStringLiteral("Are you sure to save the changes and reboot the camera now?");
@@ -155,6 +171,28 @@ void showToast(int nKind, int nResult)
 {
     ToastHintWidget::getInstance()->showTips(nKind, CommonTool::getInstance()->getResultName(nResult));
 }
+
+int columnBit(int column)
+{
+    return 1 << column;
+}
+
+// Marks the view's own writes to cells and switches for as long as it lives.
+class ProgramWrite
+{
+public:
+    explicit ProgramWrite(int &nDepth)
+        : m_nDepth(nDepth)
+    {
+        ++m_nDepth;
+    }
+    ~ProgramWrite() { --m_nDepth; }
+    ProgramWrite(const ProgramWrite &) = delete;
+    ProgramWrite &operator=(const ProgramWrite &) = delete;
+
+private:
+    int &m_nDepth;
+};
 
 } // namespace
 
@@ -262,6 +300,7 @@ void ModifyModule::resizeEvent(QResizeEvent *event)
 
 void ModifyModule::setCellText(int row, int column, const QString &text, Qt::ItemFlags flagMask)
 {
+    const ProgramWrite write(m_nProgramWrites);
     QTableWidgetItem *pItem = ensureItem(row, column);
     pItem->setTextAlignment(Qt::AlignCenter);
     if (flagMask)
@@ -342,14 +381,18 @@ void ModifyModule::searchIp()
     m_editMap.clear();
     m_devList.clear();
     m_sdkDevList.clear();
-    m_pendingSaveMap.clear();
+    m_rowExtraList.clear();
+    m_conflicts.clear();
+    m_ledger.beginSearch();
+    m_nQuestionRow = -1;
     m_curDevInfo = resetDevInfo();
 
     ui->ipTable->clearContents();
     ui->ipTable->setRowCount(0);
 
+    m_bSearching = true;
     emit CommonSignal::getInstance()->sigSearchNetwork(ui->localIpCombo->currentText());
-    ui->toolButton->setEnabled(false);
+    updateSearchButton();
 }
 
 void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillbootSearch)
@@ -364,6 +407,7 @@ void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillboo
             ++row;
     }
     ui->ipTable->setRowCount(row);
+    markSharedAddresses();
     CommonTool::getInstance()->getDevInfo();
 }
 
@@ -379,19 +423,57 @@ bool ModifyModule::appendDeviceRow(int row, const QuillbootSearch_S &stSearch)
     stDevInfo.strIp = strAddress;
     stDevInfo.nPort = searchRecordPort(stSearch);
     m_devList.append(stDevInfo);
+    m_rowExtraList.append(RowExtra());
+    m_conflicts.countAnswer(strAddress);
 
     setCellText(row, ColNo, QString::number(row + 1), kNotEditable);
     setCellText(row, ColIp, strAddress, kKeepFlags);
     setCellText(row, ColMask, QString(), kKeepFlags);
     setCellText(row, ColGateway, QString(), kKeepFlags);
-    ensureItem(row, ColDhcp);
+    // The switch alone edits DHCP: a text editor over it would only reset the row's edit record.
+    QTableWidgetItem *pDhcp = ensureItem(row, ColDhcp);
+    pDhcp->setFlags(pDhcp->flags() & kNotEditable);
     ui->ipTable->setCellWidget(row, ColDhcp, createToggleCell(kSwitchWidth, kSwitchHeight));
     setCellText(row, ColMac, QString(), kNotEditable);
     setCellText(row, ColFw, QString(), kNotEditable);
     QTableWidgetItem *pOperation = ensureItem(row, ColOperation);
     pOperation->setFlags(pOperation->flags() & kNotEditable);
     ui->ipTable->setCellWidget(row, ColOperation, createOperationCell(row));
+    const QString strNoContact = ContactPolicy::refusalReason(strAddress);
+    if (!strNoContact.isEmpty())
+        setAddressTip(row, kNoContactTip.arg(strNoContact));
     return true;
+}
+
+void ModifyModule::markSharedAddresses()
+{
+    for (int row = 0; row < m_devList.size(); ++row) {
+        const QString &strAddress = m_devList.at(row).strIp;
+        if (!m_conflicts.isShared(strAddress))
+            continue;
+        const ProgramWrite write(m_nProgramWrites);
+        ensureItem(row, ColIp)->setBackground(kSharedAddressTint);
+        setAddressTip(row, m_conflicts.describe(strAddress));
+    }
+}
+
+// Every row of a shared address says what its HTTP answers have shown so far.
+void ModifyModule::refreshAddressTips(const QString &strAddress)
+{
+    if (!m_conflicts.isShared(strAddress))
+        return;
+    const QString strTip = m_conflicts.describe(strAddress);
+    for (int row = 0; row < m_devList.size(); ++row) {
+        if (m_devList.at(row).strIp != strAddress)
+            continue;
+        setAddressTip(row, m_rowExtraList.at(row).fill == RowFill::Unreached ? kUnreachedTip.arg(strTip) : strTip);
+    }
+}
+
+void ModifyModule::setAddressTip(int row, const QString &strTip)
+{
+    const ProgramWrite write(m_nProgramWrites);
+    ensureItem(row, ColIp)->setToolTip(strTip);
 }
 
 void ModifyModule::slotSdkUpdateDevInfo(const DevInfo_S &stDevInfo)
@@ -404,43 +486,68 @@ void ModifyModule::slotSdkGetInfoFinished()
 {
     CommonSignal *pHub = CommonSignal::getInstance();
     for (const DevInfo_S &stDevInfo : qAsConst(m_devList)) {
+        if (!ContactPolicy::mayContact(stDevInfo.strIp))
+            continue;
         emit pHub->sigGetFwVersion(stDevInfo.strIp);
         emit pHub->sigGetEnv(stDevInfo.strIp);
     }
-    ui->toolButton->setEnabled(true);
+    m_bSearching = false;
+    updateSearchButton();
 }
 
+// Replies find their row by the address the row was found at: the address cell is the
+// user's to edit. Another camera's firmware is never copied onto an answer HTTP cannot reach.
 void ModifyModule::slotUpdateFwVersion(const QString &strIp, const FwVersion_S &stFwVer)
 {
-    for (int row = 0; row < ui->ipTable->rowCount(); ++row) {
-        const QTableWidgetItem *pAddress = ui->ipTable->item(row, ColIp);
-        if (!pAddress || pAddress->text() != strIp || !cellText(row, ColFw).isEmpty())
+    if (dropStaleReply("slotUpdateFwVersion", strIp))
+        return;
+    for (int row = 0; row < m_devList.size(); ++row) {
+        if (m_devList.at(row).strIp != strIp || m_rowExtraList.at(row).fill == RowFill::Unreached
+            || !cellText(row, ColFw).isEmpty())
             continue;
-        if (row < m_devList.size())
-            copyFirmwareFields(stFwVer, m_devList[row]);
+        copyFirmwareFields(stFwVer, m_devList[row]);
         setCellText(row, ColFw, firmwareText(stFwVer), kNotEditable);
         return;
     }
 }
 
+// A reply fills the first row of its address still waiting. When it carries the MAC an
+// earlier row of the address already shows, an SDK report of another camera at that address
+// completes the row; without one the row is that camera's second answer, or another device
+// that HTTP does not reach, and is marked instead of filled with a copy.
 void ModifyModule::slotUpdateEthInfo(const QString &strIp, EthInfo_S stEthInfo)
 {
+    if (dropStaleReply("slotUpdateEthInfo", strIp))
+        return;
+    m_conflicts.noteHttpMac(strIp, stEthInfo.strMacAddr);
     FwVersion_S stPendingFw;
-    for (int row = 0; row < ui->ipTable->rowCount(); ++row) {
-        const QTableWidgetItem *pAddress = ui->ipTable->item(row, ColIp);
-        const QTableWidgetItem *pMac = ui->ipTable->item(row, ColMac);
-        if (!pAddress || !pMac || pAddress->text() != strIp)
+    bool bMerged = false;
+    for (int row = 0; row < m_devList.size(); ++row) {
+        const DevInfo_S &stRow = m_devList.at(row);
+        if (stRow.strIp != strIp)
             continue;
-        if (pMac->text() == stEthInfo.strMacAddr && !m_sdkDevList.isEmpty())
-            mergeSdkRecord(pAddress->text(), pMac->text(), stEthInfo, stPendingFw);
-        if (pMac->text().isEmpty()) {
-            fillRow(row, stEthInfo, stPendingFw);
-            return;
-        }
+        if (!bMerged && stRow.strMacAddr == stEthInfo.strMacAddr && !m_sdkDevList.isEmpty())
+            bMerged = mergeSdkRecord(strIp, stRow.strMacAddr, stEthInfo, stPendingFw);
+        if (m_rowExtraList.at(row).fill != RowFill::Waiting)
+            continue;
+        if (!bMerged && showsMacBefore(row, stEthInfo.strMacAddr))
+            markUnreached(row);
+        else
+            fillRow(row, stEthInfo, stPendingFw, bMerged);
+        break;
     }
+    refreshAddressTips(strIp);
 }
 
-void ModifyModule::mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
+bool ModifyModule::dropStaleReply(const char *szSlot, const QString &strIp) const
+{
+    if (!m_ledger.isDeliveringStale())
+        return false;
+    qDebug() << szSlot << "reply to a request sent before the latest search dropped:" << strIp;
+    return true;
+}
+
+bool ModifyModule::mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
                                   FwVersion_S &stPendingFw)
 {
     for (int nIndex = 0; nIndex < m_sdkDevList.size(); ++nIndex) {
@@ -454,23 +561,41 @@ void ModifyModule::mergeSdkRecord(const QString &strAddress, const QString &strM
         m_sdkDevList.removeAt(nIndex);
         qDebug() << "m_sdkDevList ---- >" << m_sdkDevList.size();
         logFirmwareFields(stPendingFw);
-        return;
+        return true;
     }
+    return false;
 }
 
-void ModifyModule::fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw)
+bool ModifyModule::showsMacBefore(int row, const QString &strMac) const
 {
-    if (row < m_devList.size())
-        copyNetworkFields(stEthInfo, m_devList[row]);
-    setCellText(row, ColMask, stEthInfo.strSubMask, kKeepFlags);
-    setCellText(row, ColGateway, stEthInfo.strGateway, kKeepFlags);
+    const QString &strAddress = m_devList.at(row).strIp;
+    for (int nEarlier = 0; nEarlier < row; ++nEarlier) {
+        const RowFill fill = m_rowExtraList.at(nEarlier).fill;
+        const DevInfo_S &stEarlier = m_devList.at(nEarlier);
+        if ((fill == RowFill::Filled || fill == RowFill::Merged) && stEarlier.strIp == strAddress
+            && stEarlier.strMacAddr == strMac)
+            return true;
+    }
+    return false;
+}
+
+// The camera's values always become the row's record; a cell or switch the user has already
+// changed keeps the user's value.
+void ModifyModule::fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw, bool bMerged)
+{
+    copyNetworkFields(stEthInfo, m_devList[row]);
+    m_rowExtraList[row].fill = bMerged ? RowFill::Merged : RowFill::Filled;
+    if (!isUserEdited(row, ColMask))
+        setCellText(row, ColMask, stEthInfo.strSubMask, kKeepFlags);
+    if (!isUserEdited(row, ColGateway))
+        setCellText(row, ColGateway, stEthInfo.strGateway, kKeepFlags);
     setCellText(row, ColMac, stEthInfo.strMacAddr, kNotEditable);
-    if (ToggleSwitch *pSwitch = m_toggleList.value(row))
+    ToggleSwitch *pSwitch = m_toggleList.value(row);
+    if (pSwitch && !m_rowExtraList.at(row).bDhcpEdited) {
+        const ProgramWrite write(m_nProgramWrites);
         pSwitch->setChecked(stEthInfo.nDhcp != 0);
-    if (CTextButton *pSave = m_saveBtnList.value(row))
-        pSave->setEnabled(true);
-    if (CTextButton *pCancel = m_cancelBtnList.value(row))
-        pCancel->setEnabled(true);
+    }
+    enableRowButtons(row);
     if (!hasFirmware(stPendingFw))
         return;
     const QString strFirmware = firmwareText(stPendingFw);
@@ -479,12 +604,39 @@ void ModifyModule::fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_
     logNetworkFields(stEthInfo);
 }
 
+// The buttons come on so that "Save" can say why this answer is not written; a firmware text
+// that reached the row can only be the reachable camera's.
+void ModifyModule::markUnreached(int row)
+{
+    m_rowExtraList[row].fill = RowFill::Unreached;
+    copyFirmwareFields(FwVersion_S(), m_devList[row]);
+    setCellText(row, ColFw, QString(), kNotEditable);
+    enableRowButtons(row);
+    qDebug() << "slotUpdateEthInfo: row" << row << "is another answer at" << m_devList.at(row).strIp
+             << "that HTTP does not reach";
+}
+
+void ModifyModule::enableRowButtons(int row)
+{
+    if (CTextButton *pSave = m_saveBtnList.value(row))
+        pSave->setEnabled(true);
+    if (CTextButton *pCancel = m_cancelBtnList.value(row))
+        pCancel->setEnabled(true);
+}
+
+bool ModifyModule::isUserEdited(int row, int column) const
+{
+    return m_rowExtraList.value(row).nEditedColumns & columnBit(column);
+}
+
 void ModifyModule::slotGetEnvFinished()
 {
 }
 
 void ModifyModule::recordCellChange(int row, int column)
 {
+    if (m_nProgramWrites == 0 && row < m_rowExtraList.size())
+        m_rowExtraList[row].nEditedColumns |= columnBit(column);
     DevInfo_S stEdit = m_editMap.value(row);
     switch (column) {
     case ColIp:
@@ -508,6 +660,8 @@ void ModifyModule::slotToggleChanged(bool checked)
     const int row = m_toggleList.indexOf(qobject_cast<ToggleSwitch *>(sender()));
     if (row < 0)
         return;
+    if (m_nProgramWrites == 0 && row < m_rowExtraList.size())
+        m_rowExtraList[row].bDhcpEdited = true;
     DevInfo_S stEdit = m_editMap.value(row);
     stEdit.nDhcp = checked ? 1 : 0;
     m_editMap.insert(row, stEdit);
@@ -517,6 +671,13 @@ void ModifyModule::slotSave()
 {
     const int row = m_saveBtnList.indexOf(qobject_cast<CTextButton *>(sender()));
     if (row >= 0) {
+        const QString strRefusal = saveRefusal(row);
+        if (!strRefusal.isEmpty()) {
+            qDebug() << "slotSave -->" << row << "refused:" << strRefusal;
+            ToastHintWidget::getInstance()->showTips(kToastFailure, strRefusal);
+            return;
+        }
+        m_nQuestionRow = row;
         m_curDevInfo = m_editMap.value(row);
         m_curDevInfo = completeDevInfo(row, m_curDevInfo);
         qDebug() << "slotSave -->" << row;
@@ -558,15 +719,60 @@ DevInfo_S ModifyModule::completeDevInfo(int row, const DevInfo_S &stDevInfo) con
     return stResult;
 }
 
+// What makes a save of the row unsafe, as the toast says it; empty when it may go out.
+QString ModifyModule::saveRefusal(int row) const
+{
+    const DevInfo_S &stRow = m_devList.at(row);
+    const QString strNoContact = ContactPolicy::refusalReason(stRow.strIp);
+    if (!strNoContact.isEmpty())
+        return kNoContactRefusal.arg(strNoContact);
+    switch (m_rowExtraList.at(row).fill) {
+    case RowFill::Unreached:
+        return kUnreachedRefusal;
+    case RowFill::Merged:
+        return kMergedRefusal;
+    default:
+        break;
+    }
+    if (m_ledger.hasPendingSave(row))
+        return kInFlightRefusal;
+    if (m_conflicts.reachesOnly(stRow.strIp, stRow.strMacAddr))
+        return QString();
+    return m_conflicts.httpMacs(stRow.strIp).size() > 1 ? kAmbiguousRefusal : kMergedRefusal;
+}
+
+// The answers may have changed while the question was open, so the row is judged again.
 void ModifyModule::confirmSave()
 {
     CTextHintPopWidget::getInstance()->hide();
+    const int row = m_nQuestionRow;
+    const QString strRefusal = row >= 0 ? saveRefusal(row) : QString();
+    if (!strRefusal.isEmpty()) {
+        ToastHintWidget::getInstance()->showTips(kToastFailure, strRefusal);
+        return;
+    }
     if (!checkCurrentDevInfo()) {
         showToast(kToastFailure, kResultFormError);
         return;
     }
-    m_pendingSaveMap.insert(m_curDevInfo.strIp, m_curDevInfo);
-    emit CommonSignal::getInstance()->sigSetEthInfo(m_curDevInfo.strIp, networkFieldsOf(m_curDevInfo));
+    sendSave(row);
+}
+
+// The mask goes out in the plain form every camera reads, and the row shows what was sent.
+void ModifyModule::sendSave(int row)
+{
+    const QString strMask = plainMaskText(m_curDevInfo.strSubMask);
+    if (row >= 0 && strMask != m_curDevInfo.strSubMask)
+        setCellText(row, ColMask, strMask, kKeepFlags);
+    m_curDevInfo.strSubMask = strMask;
+    const DevInfo_S stSent = m_curDevInfo;
+    m_curDevInfo = resetDevInfo();
+    m_nQuestionRow = -1;
+    if (row >= 0)
+        m_ledger.beginSave(row, stSent);
+    emit CommonSignal::getInstance()->sigSetEthInfo(stSent.strIp, networkFieldsOf(stSent));
+    m_ledger.endSaveSend();
+    updateSearchButton();
 }
 
 bool ModifyModule::checkCurrentDevInfo() const
@@ -578,7 +784,13 @@ bool ModifyModule::checkCurrentDevInfo() const
 
 void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
 {
-    settlePendingSave(strIp, nStatus == kResultSuccess);
+    if (dropStaleReply("slotUpdateEthStatus", strIp))
+        return;
+    int row = m_ledger.deliveringSaveRow();
+    if (row < 0)
+        row = m_ledger.pendingSaveRow(strIp);
+    if (row >= 0)
+        settleSave(row, nStatus == kResultSuccess);
     qDebug() << "slotUpdateEthStatus ---> " << strIp << nStatus;
     if (nStatus != kResultSuccess) {
         showToast(kToastFailure, kResultFailed);
@@ -588,23 +800,45 @@ void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
     emit CommonSignal::getInstance()->sigDevReboot(strIp);
 }
 
-void ModifyModule::settlePendingSave(const QString &strIp, bool bWritten)
+// A refused or failed write leaves the camera as it was, so the stored record stays what
+// "Cancel" must put back. The open question, if any, keeps its own record.
+void ModifyModule::settleSave(int row, bool bWritten)
 {
-    if (m_curDevInfo.strIp == strIp)
-        m_curDevInfo = resetDevInfo();
-    if (!m_pendingSaveMap.contains(strIp))
+    const DevInfo_S stSaved = m_ledger.takePendingSave(row);
+    if (bWritten && row < m_devList.size())
+        m_devList[row] = stSaved;
+    updateSearchButton();
+}
+
+void ModifyModule::updateSearchButton()
+{
+    const QStringList listWrites = m_ledger.pendingSaveAddresses();
+    ui->toolButton->setEnabled(!m_bSearching && listWrites.isEmpty());
+    ui->toolButton->setToolTip(listWrites.isEmpty() ? QString() : kWritesInFlightTip.arg(listWrites.join(kAddressSeparator)));
+}
+
+void ModifyModule::slotRequestStarted(quint64 nRequest, const QString &, int nCmd)
+{
+    m_ledger.noteStarted(nRequest, nCmd == kCmdSetEnv);
+}
+
+void ModifyModule::slotReplyDelivering(quint64 nRequest, const QString &, int)
+{
+    m_ledger.noteDelivering(nRequest);
+}
+
+// A save whose request ended without a status failed: the network failures have already
+// been shown through the hub, a reply without a status has not.
+void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, int, int nOutcome)
+{
+    const int row = m_ledger.noteFinished(nRequest);
+    if (row < 0)
         return;
-    const DevInfo_S stSaved = m_pendingSaveMap.take(strIp);
-    // A refused write leaves the camera as it was, so the stored record stays what "Cancel"
-    // must put back.
-    if (!bWritten)
-        return;
-    for (DevInfo_S &stDevInfo : m_devList) {
-        if (stDevInfo.strIp == stSaved.strIp && stDevInfo.strMacAddr == stSaved.strMacAddr) {
-            stDevInfo = stSaved;
-            return;
-        }
-    }
+    qDebug() << "slotRequestFinished: the write to" << strIp << "ended without a status:"
+             << RequestOutcome::outcomeText(nOutcome);
+    settleSave(row, false);
+    if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
+        showToast(kToastFailure, kResultFailed);
 }
 
 void ModifyModule::slotCancel()
@@ -623,6 +857,12 @@ void ModifyModule::restoreRow(int row)
     setCellText(row, ColIp, stStored.strIp, kKeepFlags);
     setCellText(row, ColMask, stStored.strSubMask, kKeepFlags);
     setCellText(row, ColGateway, stStored.strGateway, kKeepFlags);
-    if (ToggleSwitch *pSwitch = m_toggleList.value(row))
+    if (ToggleSwitch *pSwitch = m_toggleList.value(row)) {
+        const ProgramWrite write(m_nProgramWrites);
         pSwitch->setChecked(stStored.nDhcp != 0);
+    }
+    if (row < m_rowExtraList.size()) {
+        m_rowExtraList[row].nEditedColumns = 0;
+        m_rowExtraList[row].bDhcpEdited = false;
+    }
 }

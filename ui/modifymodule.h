@@ -9,6 +9,8 @@
 #include "core/ethinfo_s.h"
 #include "core/fwversion_s.h"
 #include "core/quillbootsearch_s.h"
+#include "ui/addressconflicts.h"
+#include "ui/requestledger.h"
 
 namespace Ui {
 class ModifyModule;
@@ -32,7 +34,14 @@ class ToggleSwitch;
  * gateway and sends the settings through the hub; a successful write is followed by a
  * reboot order. "Cancel" writes the row's stored values back.
  *
- * The view talks to the models only through the hub; the controller connects the slots.
+ * Writes reach only the camera meant: an address answered more than once is marked, and a
+ * row is written only when its MAC is the one MAC its address answers with over HTTP; a
+ * camera takes one write at a time, and "Search" waits while a write is in flight. Replies
+ * find their row by the address the row was found at, never by the editable cell, and
+ * replies to requests of an earlier search change nothing.
+ *
+ * The view talks to the models only through the hub, and learns how each of its requests
+ * ended from the per-request outcomes; the controller connects the slots.
  */
 class ModifyModule : public QWidget
 {
@@ -70,10 +79,31 @@ public slots:
 private slots:
     void searchIp();
 
+public slots:
+    /// A request was taken by the HTTP client (number @p nRequest, command number @p nCmd).
+    void slotRequestStarted(quint64 nRequest, const QString &strIp, int nCmd);
+    /// The reply to request @p nRequest is about to be parsed and published.
+    void slotReplyDelivering(quint64 nRequest, const QString &strIp, int nCmd);
+    /// Request @p nRequest has ended with @p nOutcome (a RequestOutcome::Outcome).
+    void slotRequestFinished(quint64 nRequest, const QString &strIp, int nCmd, int nOutcome);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // How far a row's settings got: none yet, from its own reply, completed from an SDK
+    // report (another camera at a shared address), or another answer at an address whose
+    // HTTP reaches a camera already shown in an earlier row.
+    enum class RowFill { Waiting, Filled, Merged, Unreached };
+
+    // What the view keeps about a row beyond its record: row r, element r.
+    struct RowExtra
+    {
+        RowFill fill = RowFill::Waiting;
+        int nEditedColumns = 0; // bit per column the user has typed into
+        bool bDhcpEdited = false;
+    };
+
     void initTable();
     void initLocalIp();
     void initConnect();
@@ -88,16 +118,27 @@ private:
     /// Fills the already counted @p row from @p stSearch; false when the reply is skipped.
     bool appendDeviceRow(int row, const QuillbootSearch_S &stSearch);
 
-    void mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
+    void markSharedAddresses();
+    void refreshAddressTips(const QString &strAddress);
+    void setAddressTip(int row, const QString &strTip);
+    bool dropStaleReply(const char *szSlot, const QString &strIp) const;
+    bool mergeSdkRecord(const QString &strAddress, const QString &strMac, EthInfo_S &stEthInfo,
                         FwVersion_S &stPendingFw);
-    void fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw);
+    bool showsMacBefore(int row, const QString &strMac) const;
+    void fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw, bool bMerged);
+    void markUnreached(int row);
+    void enableRowButtons(int row);
+    bool isUserEdited(int row, int column) const;
 
     void recordCellChange(int row, int column);
     void confirmSave();
     bool checkCurrentDevInfo() const;
     DevInfo_S completeDevInfo(int row, const DevInfo_S &stDevInfo) const;
     void restoreRow(int row);
-    void settlePendingSave(const QString &strIp, bool bWritten);
+    QString saveRefusal(int row) const;
+    void sendSave(int row);
+    void settleSave(int row, bool bWritten);
+    void updateSearchButton();
 
     Ui::ModifyModule *ui;
     DevInfo_S m_curDevInfo;
@@ -110,7 +151,13 @@ private:
     int m_textFontSize = 16;
     int m_btnFontSize = 16;
     double m_scale = 1.0;
-    // Settings sent and not yet answered, by the address the camera is reached at, so
-    // that each status is matched to the save it answers.
-    QMap<QString, DevInfo_S> m_pendingSaveMap;
+    QList<RowExtra> m_rowExtraList;
+    AddressConflicts m_conflicts;
+    RequestLedger m_ledger;
+    // The row whose save question is open; -1 when none.
+    int m_nQuestionRow = -1;
+    // From "Search" until the rows' requests are sent.
+    bool m_bSearching = false;
+    // Above 0 while the view itself writes cells or switches, so user edits are told apart.
+    int m_nProgramWrites = 0;
 };

@@ -128,6 +128,19 @@ bool parseIpv4(const QString &strText, quint32 *pValue)
     return true;
 }
 
+// A mask may carry leading zeros ("255.255.255.000" is a mask the check accepts); only the
+// addresses need the plain form.
+bool parseMask(const QString &strText, quint32 *pValue)
+{
+    if (parseIpv4(strText, pValue))
+        return true;
+    static const QRegularExpression s_maskRegExp(QString::fromLatin1(kMaskPattern));
+    if (!matchesWholeText(s_maskRegExp, strText))
+        return false;
+    *pValue = maskValue(strText.split(kSegmentSeparator));
+    return true;
+}
+
 } // namespace
 
 bool checkIpValid(const QString &strIp)
@@ -182,9 +195,17 @@ bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QStri
     quint32 nFirst = 0;
     quint32 nSecond = 0;
     quint32 nMask = 0;
-    if (!parseIpv4(strFirst, &nFirst) || !parseIpv4(strSecond, &nSecond) || !parseIpv4(strMask, &nMask))
+    if (!parseIpv4(strFirst, &nFirst) || !parseIpv4(strSecond, &nSecond) || !parseMask(strMask, &nMask))
         return false;
     return ((nFirst ^ nSecond) & nMask) == 0;
+}
+
+QString plainMaskText(const QString &strMask)
+{
+    quint32 nMask = 0;
+    if (!parseMask(strMask, &nMask))
+        return strMask;
+    return QHostAddress(nMask).toString();
 }
 
 bool isDottedQuadIpv4(const QString &strAddress)

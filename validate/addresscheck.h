@@ -16,8 +16,13 @@ bool checkIpValid(const QString &strIp);
 bool checkMaskValid(const QString &strMask);
 
 // True when all three texts are IPv4 addresses and the first two agree on every bit set in
-// the mask. Logs nothing.
+// the mask. The two addresses must be in the plain dotted form; the mask may carry leading
+// zeros, as the mask check allows them. Logs nothing.
 bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QString &strMask);
+
+// The mask in the plain dotted form every camera reads ("255.255.255.000" gives
+// "255.255.255.0"); a text that is no dotted mask comes back unchanged.
+QString plainMaskText(const QString &strMask);
 
 // True when address is a plain dotted quad that QHostAddress reads as IPv4 and writes back
 // unchanged: no host names, ports, paths, user parts or numeric shorthands ("2130706433",

@@ -51,6 +51,8 @@ private slots:
     void isSameSubnet_data();
     void isSameSubnet();
     void commonToolDelegates();
+    void plainMaskText_data();
+    void plainMaskText();
     void isDottedQuadIpv4_data();
     void isDottedQuadIpv4();
 };
@@ -197,6 +199,9 @@ void TestAddressCheck::isSameSubnet_data()
     add("one-number gateway", "3232235777", "192.168.1.10", "255.255.255.0", false);
     add("hex gateway", "0xc0.168.1.1", "192.168.1.10", "255.255.255.0", false);
     add("gateway with blank", " 192.168.1.1", "192.168.1.10", "255.255.255.0", false);
+    add("mask with leading zeros", "192.168.1.1", "192.168.1.10", "255.255.255.000", true);
+    add("other /24, mask with leading zeros", "192.168.2.1", "192.168.1.10", "255.255.255.000", false);
+    add("gateway with leading zeros", "192.168.001.1", "192.168.1.10", "255.255.255.0", false);
 }
 
 void TestAddressCheck::isSameSubnet()
@@ -224,6 +229,26 @@ void TestAddressCheck::commonToolDelegates()
     QCOMPARE(LogCapture::messages(),
              QStringList({ipMessage(kValid, QStringLiteral("192.168.1.10")),
                           ipMessage(kNetwork, QStringLiteral("192.168.1.0")), QString::fromUtf8(kMaskMixed)}));
+}
+
+void TestAddressCheck::plainMaskText_data()
+{
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("plain");
+
+    QTest::newRow("plain already") << "255.255.255.0" << "255.255.255.0";
+    QTest::newRow("leading zeros") << "255.255.255.000" << "255.255.255.0";
+    QTest::newRow("zero-padded parts") << "255.255.0255.0" << "255.255.0255.0";
+    QTest::newRow("one-digit padding") << "255.255.00.0" << "255.255.0.0";
+    QTest::newRow("no mask") << "mask" << "mask";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestAddressCheck::plainMaskText()
+{
+    QFETCH(QString, mask);
+    QFETCH(QString, plain);
+    QCOMPARE(::plainMaskText(mask), plain);
 }
 
 void TestAddressCheck::isDottedQuadIpv4_data()

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include "core/devinfo_s.h"
+
+/**
+ * The device view's own account of the requests it sends, learnt from the per-request
+ * outcomes: which requests belong to an earlier search (their replies must change nothing
+ * in the new table) and which save each "SetEnv" carries.
+ *
+ * A save is pending from the moment it is sent until its status or the failure of its
+ * request; it is keyed by the row, which is the camera within one search.
+ */
+class RequestLedger
+{
+public:
+    /// A new search: requests still out now belong to an earlier one; pending saves are dropped.
+    void beginSearch();
+
+    /// Row @p row's settings @p stSaved are about to be sent; the next "SetEnv" taken carries them.
+    void beginSave(int row, const DevInfo_S &stSaved);
+    /// The send of beginSave() is over, whether or not a request was taken for it.
+    void endSaveSend();
+
+    /// A request was taken; @p bWrite when it is a "SetEnv".
+    void noteStarted(quint64 nRequest, bool bWrite);
+    /// The reply to @p nRequest is about to reach the view.
+    void noteDelivering(quint64 nRequest);
+    /// True while a reply to a request of an earlier search is being delivered.
+    bool isDeliveringStale() const;
+    /// The row whose save the reply being delivered answers; -1 when none.
+    int deliveringSaveRow() const;
+    /// @p nRequest ended. Returns the row whose save it carried if that save is still
+    /// pending (its request ended without a status), else -1.
+    int noteFinished(quint64 nRequest);
+
+    bool hasPendingSave(int row) const;
+    bool hasPendingSaves() const;
+    /// The first row with a pending save to @p strIp; -1 when none.
+    int pendingSaveRow(const QString &strIp) const;
+    /// Ends the pending save of @p row and returns what it sent.
+    DevInfo_S takePendingSave(int row);
+    /// The addresses with a write in flight, sorted.
+    QStringList pendingSaveAddresses() const;
+
+private:
+    QSet<quint64> m_setCurrent;
+    QSet<quint64> m_setStale;
+    QHash<int, DevInfo_S> m_hashPendingSaves;
+    QHash<quint64, int> m_hashSaveRequests;
+    int m_nSendingRow = -1;
+    quint64 m_nDelivering = 0;
+};
