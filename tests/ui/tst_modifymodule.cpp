@@ -121,6 +121,13 @@ private slots:
     void refusedWriteKeepsCameraValues();
     void pendingSavesAreKeptPerAddress();
 
+    void sharedAddressIsMarked();
+    void saveRefusedUnlessAddressReachesItsCamera_data();
+    void saveRefusedUnlessAddressReachesItsCamera();
+    void repliesFollowTheAddressFoundAt();
+    void searchWaitsForWrites();
+    void maskWithLeadingZerosGoesOutPlain();
+
 private:
     void connectHub();
     void listCameras(const QStringList &listAddress, const QList<DevInfo_S> &listSdk = {});
@@ -419,7 +426,7 @@ void TestModifyModule::searchResultsBecomeRows()
             QVERIFY(cell(row, nColumn).isEmpty());
         for (int nColumn : {0, 1, 2, 3, 5, 6})
             QCOMPARE(pTable->item(row, nColumn)->textAlignment(), int(Qt::AlignCenter));
-        for (int nColumn : {0, 5, 6, 7})
+        for (int nColumn : {0, 4, 5, 6, 7})
             QVERIFY(!(pTable->item(row, nColumn)->flags() & Qt::ItemIsEditable));
         for (int nColumn : {1, 2, 3})
             QVERIFY(pTable->item(row, nColumn)->flags() & Qt::ItemIsEditable);
@@ -865,6 +872,148 @@ void TestModifyModule::pendingSavesAreKeptPerAddress()
     QCOMPARE(cell(1, 1), strSecond);
     QCOMPARE(cell(1, 2), QStringLiteral("255.0.0.0"));
     QCOMPARE(cell(1, 3), QStringLiteral("10.1.2.3"));
+}
+
+// ---------------------------------------------------------------- writes reach the camera meant
+
+void TestModifyModule::sharedAddressIsMarked()
+{
+    const QString strShared = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strShared, QStringLiteral("127.0.0.22"), strShared}));
+    for (int row : {0, 2}) {
+        QCOMPARE(table()->item(row, 1)->background().color(), QColor("#FFE7C2"));
+        QCOMPARE(table()->item(row, 1)->toolTip(),
+                 QStringLiteral("2 answers at 127.0.0.21; reachable over HTTP: not known yet"));
+    }
+    QCOMPARE(table()->item(1, 1)->background().style(), Qt::NoBrush);
+    QVERIFY(table()->item(1, 1)->toolTip().isEmpty());
+
+    // The same MAC twice and no SDK report: the second answer is not filled with a copy.
+    emit CommonSignal::getInstance()->sigUpdateFwVersion(strShared, fwVersion("V2.0.1", "V1.2.0", "V1.0.0"));
+    emit CommonSignal::getInstance()->sigUpdateFwVersion(strShared, fwVersion("V2.0.1", "V1.2.0", "V1.0.0"));
+    fillRow(strShared, QStringLiteral("00:11:22:33:44:01"));
+    fillRow(strShared, QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(table()->item(0, 1)->toolTip(),
+             QStringLiteral("2 answers at 127.0.0.21; reachable over HTTP: 00:11:22:33:44:01"));
+    QVERIFY(table()->item(2, 1)->toolTip().endsWith(QStringLiteral("not reached over HTTP: another device answers there.")));
+    for (int nColumn : {2, 3, 5, 6})
+        QVERIFY2(cell(2, nColumn).isEmpty(), qPrintable(cell(2, nColumn)));
+}
+
+void TestModifyModule::saveRefusedUnlessAddressReachesItsCamera_data()
+{
+    QTest::addColumn<QStringList>("replyMacs");
+    QTest::addColumn<bool>("sdkReport");
+    QTest::addColumn<bool>("saveFirst");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("refusal");
+
+    const QString strFirst = QStringLiteral("00:11:22:33:44:01");
+    const QString strSecond = QStringLiteral("00:11:22:33:44:02");
+    QTest::newRow("merged from the SDK") << QStringList{strFirst, strFirst} << true << false << 1
+                                         << "This camera shares its address; change the other camera first";
+    QTest::newRow("another answer, not reached")
+        << QStringList{strFirst, strFirst} << false << false << 1
+        << "HTTP does not reach this answer: another device answers at its address; change that one first";
+    QTest::newRow("two MACs answer HTTP") << QStringList{strFirst, strSecond} << false << false << 0
+                                          << "Several cameras answer HTTP at this address in turn; a write could reach any of them";
+    QTest::newRow("write in flight") << QStringList{strFirst, strFirst} << false << true << 0
+                                     << "A write to this camera is still in flight; wait for its result";
+    QTest::newRow("reachable camera of a conflict") << QStringList{strFirst, strFirst} << true << false << 0 << QString();
+}
+
+// A write goes out only when the row's MAC is the one MAC its address answers with over
+// HTTP, and only once at a time; a refusal asks nothing and sends nothing.
+void TestModifyModule::saveRefusedUnlessAddressReachesItsCamera()
+{
+    QFETCH(QStringList, replyMacs);
+    QFETCH(bool, sdkReport);
+    QFETCH(bool, saveFirst);
+    QFETCH(int, row);
+    QFETCH(QString, refusal);
+
+    const QString strShared = QStringLiteral("127.0.0.21");
+    QList<DevInfo_S> listSdk;
+    if (sdkReport)
+        listSdk.append(::sdkReport(strShared, QStringLiteral("AA:00:00:00:00:02")));
+    STEP(listCameras({strShared, strShared}, listSdk));
+    for (const QString &strMac : qAsConst(replyMacs))
+        fillRow(strShared, strMac);
+    STEP(typeIntoCell(row, 1, QStringLiteral("10.0.0.31")));
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    if (saveFirst)
+        STEP(saveRow(row));
+    const int nSentBefore = setSpy.count();
+
+    STEP(clickRowButton(QStringLiteral("saveBtn"), row));
+    if (refusal.isEmpty()) {
+        STEP(clickPopButton(QStringLiteral("sureBtn")));
+        QCOMPARE(setSpy.count(), 1);
+        QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().strMacAddr, replyMacs.first());
+        return;
+    }
+    QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
+    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QCOMPARE(toastText(), refusal);
+    QCOMPARE(setSpy.count(), nSentBefore);
+}
+
+// The address cell is the user's: a reply still finds the row it was asked for, fills what
+// the user has not changed, and never lands in the row whose address the user typed.
+void TestModifyModule::repliesFollowTheAddressFoundAt()
+{
+    const QString strFirst = QStringLiteral("127.0.0.21");
+    const QString strSecond = QStringLiteral("127.0.0.22");
+    STEP(listCameras({strFirst, strSecond}));
+    STEP(typeIntoCell(0, 1, strSecond));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
+
+    fillRow(strSecond, QStringLiteral("00:11:22:33:44:02"));
+    QCOMPARE(cell(1, 5), QStringLiteral("00:11:22:33:44:02"));
+    QVERIFY(cell(0, 5).isEmpty());
+    fillRow(strFirst, QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
+    QCOMPARE(cell(0, 1), strSecond);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
+    QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+
+    // The camera's own values are the row's record.
+    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    QCOMPARE(cell(0, 1), strFirst);
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+}
+
+void TestModifyModule::searchWaitsForWrites()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    QVERIFY(pButton->isEnabled());
+
+    STEP(saveRow(0));
+    QVERIFY(!pButton->isEnabled());
+    QCOMPARE(pButton->toolTip(), QStringLiteral("Waiting for the answer to the write to 127.0.0.21"));
+    emit CommonSignal::getInstance()->sigSetEthStatus(strAddress, 1);
+    QVERIFY(pButton->isEnabled());
+    QVERIFY(pButton->toolTip().isEmpty());
+}
+
+// The mask check accepts leading zeros; the gateway check must too, and the camera gets
+// the plain form.
+void TestModifyModule::maskWithLeadingZerosGoesOutPlain()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(typeIntoCell(0, 2, QStringLiteral("255.255.255.000")));
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(saveRow(0));
+    QCOMPARE(setSpy.count(), 1);
+    QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().strSubMask, QStringLiteral("255.255.255.0"));
+    QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
 }
 
 QTEST_MAIN(TestModifyModule)
