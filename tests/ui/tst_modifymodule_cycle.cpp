@@ -113,6 +113,8 @@ private slots:
     void firmwareArrivesBeforeSettings();
     void silentCameraKeepsDisabledRow();
     void secondSearchRenumbersRows();
+    void failedWriteEndsItsSave();
+    void lateRepliesChangeNothingInNewSearch();
 
 private:
     FakeHttpCamera *addCamera(const QString &strIp, const QString &strMac, int nValid = 5);
@@ -442,6 +444,45 @@ void TestModifyModuleCycle::secondSearchRenumbersRows()
     STEP(confirmSave(0));
     QTRY_VERIFY(commandsOf(*pSecond).contains(QStringLiteral("Reboot")));
     QVERIFY(!commandsOf(*pFirst).contains(QStringLiteral("SetEnv")));
+}
+
+// A write whose request fails ends its save: "Search" comes back and the camera may be
+// written again.
+void TestModifyModuleCycle::failedWriteEndsItsSave()
+{
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    answerSearch({QStringLiteral("127.0.0.31")});
+    STEP(search(1));
+    STEP(waitForFilled(0));
+    m_listCamera.clear();
+
+    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    STEP(confirmSave(0));
+    QTRY_COMPARE(toastText(), QStringLiteral("Failed"));
+    QTRY_VERIFY(pButton->isEnabled());
+    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
+}
+
+// The first search's "GetEnv" is answered only after the second search has listed the
+// camera again: that late answer must not fill the new row; the new request's does.
+void TestModifyModuleCycle::lateRepliesChangeNothingInNewSearch()
+{
+    constexpr int kLateMs = 4000;
+    const QString strAddress = QStringLiteral("127.0.0.31");
+    ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
+    pCamera->setReplyDelay(QStringLiteral("GetEnv"), kLateMs);
+    answerSearch({strAddress});
+    STEP(search(1));
+
+    QSignalSpy ethSpy(CommonSignal::getInstance(), &CommonSignal::sigUpdateEthInfo);
+    QTRY_COMPARE(commandsOf(*pCamera).count(QStringLiteral("GetEnv")), 1);
+    pCamera->setReply(QStringLiteral("GetEnv"), getEnvReply(strAddress, QStringLiteral("00:11:22:33:44:32"), 5));
+    STEP(search(1));
+    QVERIFY(ethSpy.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(ethSpy.count(), 2, kSearchTimeoutMs);
+    QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:32"));
 }
 
 QTEST_MAIN(TestModifyModuleCycle)
