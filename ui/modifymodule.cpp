@@ -66,13 +66,24 @@ constexpr int kToastFailure = 1;
 constexpr int kCmdSetEnv = 0;
 
 const QColor kSharedAddressTint("#FFE7C2");
-const QString kMergedRefusal = QStringLiteral("This camera shares its address; change the other camera first");
-const QString kUnreachedRefusal =
-    QStringLiteral("HTTP does not reach this answer: another device answers at its address; change that one first");
-const QString kAmbiguousRefusal =
-    QStringLiteral("Several cameras answer HTTP at this address in turn; a write could reach any of them");
-const QString kInFlightRefusal = QStringLiteral("A write to this camera is still in flight; wait for its result");
-const QString kNoContactRefusal = QStringLiteral("This address is never contacted: %1");
+// A refused save: the toast holds two short lines at most, the "Save" button's tooltip says why.
+struct SaveRefusalText
+{
+    QString strToast;
+    QString strWhy;
+};
+const SaveRefusalText kMergedRefusal = {QStringLiteral("Shared address"),
+                                        QStringLiteral("This camera shares its address; change the other camera first")};
+const SaveRefusalText kUnreachedRefusal = {
+    QStringLiteral("Not reachable"),
+    QStringLiteral("HTTP does not reach this answer: another device answers at its address; change that one first")};
+const SaveRefusalText kAmbiguousRefusal = {
+    QStringLiteral("Address in doubt"),
+    QStringLiteral("Several cameras answer HTTP at this address in turn; a write could reach any of them")};
+const SaveRefusalText kInFlightRefusal = {QStringLiteral("Still writing"),
+                                          QStringLiteral("A write to this camera is still in flight; wait for its result")};
+const SaveRefusalText kNoContactRefusal = {QStringLiteral("Never contacted"),
+                                           QStringLiteral("This address is never contacted: %1")};
 const QString kUnreachedTip = QStringLiteral("%1\nThis answer is not reached over HTTP: another device answers there.");
 const QString kNoContactTip = QStringLiteral("Never contacted: %1");
 const QString kWritesInFlightTip = QStringLiteral("Waiting for the answer to the write to %1");
@@ -671,12 +682,8 @@ void ModifyModule::slotSave()
 {
     const int row = m_saveBtnList.indexOf(qobject_cast<CTextButton *>(sender()));
     if (row >= 0) {
-        const QString strRefusal = saveRefusal(row);
-        if (!strRefusal.isEmpty()) {
-            qDebug() << "slotSave -->" << row << "refused:" << strRefusal;
-            ToastHintWidget::getInstance()->showTips(kToastFailure, strRefusal);
+        if (refuseSave(row))
             return;
-        }
         m_nQuestionRow = row;
         m_curDevInfo = m_editMap.value(row);
         m_curDevInfo = completeDevInfo(row, m_curDevInfo);
@@ -719,26 +726,29 @@ DevInfo_S ModifyModule::completeDevInfo(int row, const DevInfo_S &stDevInfo) con
     return stResult;
 }
 
-// What makes a save of the row unsafe, as the toast says it; empty when it may go out.
-QString ModifyModule::saveRefusal(int row) const
+// Shows why a save of the row would be unsafe, if it would; true when it is refused.
+bool ModifyModule::refuseSave(int row)
 {
     const DevInfo_S &stRow = m_devList.at(row);
     const QString strNoContact = ContactPolicy::refusalReason(stRow.strIp);
+    SaveRefusalText refusal;
     if (!strNoContact.isEmpty())
-        return kNoContactRefusal.arg(strNoContact);
-    switch (m_rowExtraList.at(row).fill) {
-    case RowFill::Unreached:
-        return kUnreachedRefusal;
-    case RowFill::Merged:
-        return kMergedRefusal;
-    default:
-        break;
-    }
-    if (m_ledger.hasPendingSave(row))
-        return kInFlightRefusal;
-    if (m_conflicts.reachesOnly(stRow.strIp, stRow.strMacAddr))
-        return QString();
-    return m_conflicts.httpMacs(stRow.strIp).size() > 1 ? kAmbiguousRefusal : kMergedRefusal;
+        refusal = {kNoContactRefusal.strToast, kNoContactRefusal.strWhy.arg(strNoContact)};
+    else if (m_rowExtraList.at(row).fill == RowFill::Unreached)
+        refusal = kUnreachedRefusal;
+    else if (m_rowExtraList.at(row).fill == RowFill::Merged)
+        refusal = kMergedRefusal;
+    else if (m_ledger.hasPendingSave(row))
+        refusal = kInFlightRefusal;
+    else if (!m_conflicts.reachesOnly(stRow.strIp, stRow.strMacAddr))
+        refusal = m_conflicts.httpMacs(stRow.strIp).size() > 1 ? kAmbiguousRefusal : kMergedRefusal;
+    if (CTextButton *pSave = m_saveBtnList.value(row))
+        pSave->setToolTip(refusal.strWhy);
+    if (refusal.strToast.isEmpty())
+        return false;
+    qDebug() << "slotSave -->" << row << "refused:" << refusal.strWhy;
+    ToastHintWidget::getInstance()->showTips(kToastFailure, refusal.strToast);
+    return true;
 }
 
 // The answers may have changed while the question was open, so the row is judged again.
@@ -746,11 +756,8 @@ void ModifyModule::confirmSave()
 {
     CTextHintPopWidget::getInstance()->hide();
     const int row = m_nQuestionRow;
-    const QString strRefusal = row >= 0 ? saveRefusal(row) : QString();
-    if (!strRefusal.isEmpty()) {
-        ToastHintWidget::getInstance()->showTips(kToastFailure, strRefusal);
+    if (row >= 0 && refuseSave(row))
         return;
-    }
     if (!checkCurrentDevInfo()) {
         showToast(kToastFailure, kResultFormError);
         return;

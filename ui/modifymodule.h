@@ -135,7 +135,7 @@ private:
     bool checkCurrentDevInfo() const;
     DevInfo_S completeDevInfo(int row, const DevInfo_S &stDevInfo) const;
     void restoreRow(int row);
-    QString saveRefusal(int row) const;
+    bool refuseSave(int row);
     void sendSave(int row);
     void settleSave(int row, bool bWritten);
     void updateSearchButton();

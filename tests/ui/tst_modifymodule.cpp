@@ -551,7 +551,7 @@ void TestModifyModule::sdkReportCompletesSecondCameraOfAddress()
     STEP(typeIntoCell(1, 1, QStringLiteral("10.0.0.30")));
     STEP(clickRowButton(QStringLiteral("saveBtn"), 1));
     QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
-    QCOMPARE(toastText(), QStringLiteral("This camera shares its address; change the other camera first"));
+    QCOMPARE(toastText(), QStringLiteral("Shared address"));
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     STEP(saveRow(0));
     QCOMPARE(setSpy.count(), 1);
@@ -907,19 +907,22 @@ void TestModifyModule::saveRefusedUnlessAddressReachesItsCamera_data()
     QTest::addColumn<bool>("saveFirst");
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("why");
 
     const QString strFirst = QStringLiteral("00:11:22:33:44:01");
     const QString strSecond = QStringLiteral("00:11:22:33:44:02");
-    QTest::newRow("merged from the SDK") << QStringList{strFirst, strFirst} << true << false << 1
+    QTest::newRow("merged from the SDK") << QStringList{strFirst, strFirst} << true << false << 1 << "Shared address"
                                          << "This camera shares its address; change the other camera first";
     QTest::newRow("another answer, not reached")
-        << QStringList{strFirst, strFirst} << false << false << 1
+        << QStringList{strFirst, strFirst} << false << false << 1 << "Not reachable"
         << "HTTP does not reach this answer: another device answers at its address; change that one first";
-    QTest::newRow("two MACs answer HTTP") << QStringList{strFirst, strSecond} << false << false << 0
-                                          << "Several cameras answer HTTP at this address in turn; a write could reach any of them";
-    QTest::newRow("write in flight") << QStringList{strFirst, strFirst} << false << true << 0
+    QTest::newRow("two MACs answer HTTP")
+        << QStringList{strFirst, strSecond} << false << false << 0 << "Address in doubt"
+        << "Several cameras answer HTTP at this address in turn; a write could reach any of them";
+    QTest::newRow("write in flight") << QStringList{strFirst, strFirst} << false << true << 0 << "Still writing"
                                      << "A write to this camera is still in flight; wait for its result";
-    QTest::newRow("reachable camera of a conflict") << QStringList{strFirst, strFirst} << true << false << 0 << QString();
+    QTest::newRow("reachable camera of a conflict")
+        << QStringList{strFirst, strFirst} << true << false << 0 << QString() << QString();
 }
 
 // A write goes out only when the row's MAC is the one MAC its address answers with over
@@ -931,6 +934,7 @@ void TestModifyModule::saveRefusedUnlessAddressReachesItsCamera()
     QFETCH(bool, saveFirst);
     QFETCH(int, row);
     QFETCH(QString, refusal);
+    QFETCH(QString, why);
 
     const QString strShared = QStringLiteral("127.0.0.21");
     QList<DevInfo_S> listSdk;
@@ -955,6 +959,7 @@ void TestModifyModule::saveRefusedUnlessAddressReachesItsCamera()
     QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
     QVERIFY(ToastHintWidget::getInstance()->isVisible());
     QCOMPARE(toastText(), refusal);
+    QCOMPARE(rowButton(QStringLiteral("saveBtn"), row)->toolTip(), why);
     QCOMPARE(setSpy.count(), nSentBefore);
 }
 
