@@ -5,14 +5,13 @@
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHostAddress>
-#include <QNetworkInterface>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableWidgetItem>
 
 #include "core/commonsignal.h"
 #include "net/commontool.h"
+#include "net/localaddresses.h"
 #include "net/requestoutcome.h"
 #include "validate/addresscheck.h"
 #include "validate/contactpolicy.h"
@@ -282,11 +281,8 @@ void ModifyModule::applyTableStyleSheets()
 
 void ModifyModule::initLocalIp()
 {
-    const QList<QHostAddress> listAddress = QNetworkInterface::allAddresses();
-    for (const QHostAddress &address : listAddress) {
-        if (address.protocol() != QAbstractSocket::IPv4Protocol || address.isLoopback())
-            continue;
-        const QString strAddress = address.toString();
+    const QStringList listAddress = LocalAddresses::searchable();
+    for (const QString &strAddress : listAddress) {
         qDebug().noquote() << "address: " + strAddress;
         ui->localIpCombo->addItem(strAddress);
     }

@@ -17,7 +17,9 @@
 
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
+#include "net/localaddresses.h"
 #include "support/devicetabledriver.h"
+#include "support/formchecks.h"
 #include "ui/modifymodule.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ccombobox.h"
@@ -95,6 +97,7 @@ private slots:
     void columnWidthsFollowWidth();
     void setScaleResizesFonts_data();
     void setScaleResizesFonts();
+    void localAddressesAreIpv4WithoutLoopback_data();
     void localAddressesAreIpv4WithoutLoopback();
 
     void searchEmptiesTableAndDisablesButton();
@@ -112,6 +115,7 @@ private slots:
 
     void saveSendsEditedRowAfterConfirmation();
     void toggleRecordsDhcpOfItsRow();
+    void dhcpFallsBackToCheckedSwitch();
     void declineSendsNothing();
     void invalidValuesGiveFormErrorAfterConfirmation_data();
     void invalidValuesGiveFormErrorAfterConfirmation();
@@ -135,6 +139,7 @@ private:
     void clickPopButton(const QString &strName);
     void saveRow(int row);
     QWidget *drivenView() const override;
+    static QImage toastIcon();
 
     QScopedPointer<ModifyModule> m_pView;
 };
@@ -367,23 +372,51 @@ void TestModifyModule::setScaleResizesFonts()
     reference.setEnabled(false);
     reference.resize(pSave->size());
     const QImage::Format format = QImage::Format_ARGB32_Premultiplied;
-    QCOMPARE(pSave->grab().toImage().convertToFormat(format), reference.grab().toImage().convertToFormat(format));
+    const QImage shown = pSave->grab().toImage().convertToFormat(format);
+    QCOMPARE(shown, reference.grab().toImage().convertToFormat(format));
+    // The state refresh leaves the row buttons at the normal weight, and the comparison can
+    // tell: the same button at the demi-bold weight it was first given paints otherwise.
+    reference.setFontWeight(QFont::DemiBold);
+    QVERIFY(shown != reference.grab().toImage().convertToFormat(format));
 }
 
+void TestModifyModule::localAddressesAreIpv4WithoutLoopback_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QStringList>("shown");
+
+    QTest::newRow("mixed") << 0 << QStringList{"192.168.1.20", "10.0.0.5"};
+    QTest::newRow("loopback only") << 1 << QStringList();
+}
+
+// The combo box lists the IPv4 addresses that are not loopback, in the computer's order; a
+// computer with loopback only gets an empty list, and "Search" then asks with an empty text.
 void TestModifyModule::localAddressesAreIpv4WithoutLoopback()
 {
-    auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
-    QStringList listExpected;
-    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
-            listExpected.append(address.toString());
-    }
+    QFETCH(int, source);
+    QFETCH(QStringList, shown);
+    static const LocalAddresses::Source s_aSources[] = {
+        [] {
+            return QList<QHostAddress>{QHostAddress(QStringLiteral("::1")), QHostAddress(QStringLiteral("192.168.1.20")),
+                                       QHostAddress(QStringLiteral("127.0.0.1")), QHostAddress(QStringLiteral("fe80::1")),
+                                       QHostAddress(QStringLiteral("10.0.0.5"))};
+        },
+        [] { return QList<QHostAddress>{QHostAddress(QStringLiteral("127.0.0.1")), QHostAddress(QStringLiteral("::1"))}; },
+    };
+    LocalAddresses::setSource(s_aSources[source]);
+    ModifyModule view;
+    LocalAddresses::setSource(nullptr);
+
+    auto *pCombo = view.findChild<CComboBox *>(QStringLiteral("localIpCombo"));
     QStringList listShown;
     for (int nIndex = 0; nIndex < pCombo->count(); ++nIndex)
         listShown.append(pCombo->itemText(nIndex));
-    QCOMPARE(listShown, listExpected);
-    QVERIFY(!listShown.contains(QStringLiteral("127.0.0.1")));
-    QCOMPARE(pCombo->currentIndex(), listShown.isEmpty() ? -1 : 0);
+    QCOMPARE(listShown, shown);
+    QCOMPARE(pCombo->currentIndex(), shown.isEmpty() ? -1 : 0);
+    QSignalSpy searchSpy(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork);
+    QTest::mouseClick(view.findChild<QToolButton *>(QStringLiteral("toolButton")), Qt::LeftButton);
+    QCOMPARE(searchSpy.count(), 1);
+    QCOMPARE(searchSpy.at(0).at(0).toString(), shown.value(0));
 }
 
 // ---------------------------------------------------------------- search cycle
@@ -699,6 +732,22 @@ void TestModifyModule::toggleRecordsDhcpOfItsRow()
     QCOMPARE(setSpy.at(2).at(1).value<EthInfo_S>().nDhcp, 0);
 }
 
+// The firmware reply after the settings resets the row's edit record: the save then takes
+// the DHCP state from the switch, which the settings turned on.
+void TestModifyModule::dhcpFallsBackToCheckedSwitch()
+{
+    const QString strAddress = QStringLiteral("127.0.0.21");
+    STEP(listCameras({strAddress}));
+    fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"), 1);
+    emit CommonSignal::getInstance()->sigUpdateFwVersion(strAddress, fwVersion("V2.0.1", "V1.2.0", "V1.0.0"));
+    QVERIFY(rowSwitch(0)->isChecked());
+    STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(saveRow(0));
+    QCOMPARE(setSpy.count(), 1);
+    QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
+}
+
 void TestModifyModule::declineSendsNothing()
 {
     STEP(listCameras({QStringLiteral("127.0.0.21")}));
@@ -767,6 +816,13 @@ void TestModifyModule::statusShowsResultAndRebootsOnSuccess_data()
     QTest::newRow("-1") << -1 << "Failed" << false;
 }
 
+// The toast's icon says the same as its text.
+QImage TestModifyModule::toastIcon()
+{
+    const auto *pIcon = ToastHintWidget::getInstance()->findChild<QLabel *>(QStringLiteral("iconLabel"));
+    return pIcon ? pIcon->pixmap(Qt::ReturnByValue).toImage().convertToFormat(QImage::Format_ARGB32) : QImage();
+}
+
 void TestModifyModule::statusShowsResultAndRebootsOnSuccess()
 {
     QFETCH(int, status);
@@ -784,6 +840,7 @@ void TestModifyModule::statusShowsResultAndRebootsOnSuccess()
     emit pHub->sigSetEthStatus(strAddress, status);
     QVERIFY(ToastHintWidget::getInstance()->isVisible());
     QCOMPARE(toastText(), toast);
+    QCOMPARE(toastIcon(), imageOf(reboot ? QStringLiteral(":/res/success.png") : QStringLiteral(":/res/failed.png")));
     QCOMPARE(rebootSpy.count(), reboot ? 1 : 0);
     if (reboot)
         QCOMPARE(rebootSpy.at(0).at(0).toString(), strAddress);

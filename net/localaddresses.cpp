@@ -1,0 +1,32 @@
+#include "net/localaddresses.h"
+
+#include <QNetworkInterface>
+
+#include <atomic>
+
+namespace {
+
+QList<QHostAddress> computerAddresses()
+{
+    return QNetworkInterface::allAddresses();
+}
+
+std::atomic<LocalAddresses::Source> s_pSource{&computerAddresses};
+
+} // namespace
+
+QStringList LocalAddresses::searchable()
+{
+    QStringList listAddresses;
+    const QList<QHostAddress> listAll = s_pSource.load()();
+    for (const QHostAddress &address : listAll) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            listAddresses.append(address.toString());
+    }
+    return listAddresses;
+}
+
+void LocalAddresses::setSource(Source pSource)
+{
+    s_pSource.store(pSource ? pSource : &computerAddresses);
+}
