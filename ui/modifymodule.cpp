@@ -8,12 +8,14 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableWidgetItem>
+#include <QTimer>
 
 #include "core/commonsignal.h"
 #include "net/commontool.h"
 #include "net/localaddresses.h"
 #include "net/requestoutcome.h"
 #include "validate/addresscheck.h"
+#include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ctexthintpopwidget.h"
 #include "widgets/ctextbutton.h"
@@ -63,6 +65,9 @@ constexpr int kResultFormError = 2;
 constexpr int kToastSuccess = 0;
 constexpr int kToastFailure = 1;
 constexpr int kCmdSetEnv = 0;
+constexpr int kCmdGetEnv = 1;
+// The multicast search listens this long for answers.
+constexpr int kSearchListenMs = 2000;
 
 const QColor kSharedAddressTint("#FFE7C2");
 // A refused save: the toast holds two short lines at most, the "Save" button's tooltip says why.
@@ -86,6 +91,9 @@ const SaveRefusalText kNoContactRefusal = {QStringLiteral("Never contacted"),
 const QString kUnreachedTip = QStringLiteral("%1\nThis answer is not reached over HTTP: another device answers there.");
 const QString kNoContactTip = QStringLiteral("Never contacted: %1");
 const QString kWritesInFlightTip = QStringLiteral("Waiting for the answer to the write to %1");
+const QString kStateTip = QStringLiteral("%1: %2");
+const QString kWriteRefused = QStringLiteral("the camera refused the write (status %1)");
+const QString kWriteFailed = QStringLiteral("the write failed: %1");
 const QString kAddressSeparator = QStringLiteral(", ");
 
 const QString kFontFamily = QStringLiteral("Microsoft YaHei");
@@ -258,6 +266,7 @@ void ModifyModule::initTable()
     for (int nColumn = ColIp; nColumn < ColumnCount; ++nColumn)
         pTable->setColumnWidth(nColumn, kInitialColumnWidth);
 
+    pTable->setItemDelegateForColumn(ColNo, new RowStateDelegate(pTable));
     pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     pTable->setShowGrid(false);
     applyTableStyleSheets();
@@ -398,6 +407,8 @@ void ModifyModule::searchIp()
     ui->ipTable->setRowCount(0);
 
     m_bSearching = true;
+    m_searchTime = QTime::currentTime();
+    ui->siteStatusText->setText(siteSearchingText(ui->localIpCombo->currentText(), kSearchListenMs));
     emit CommonSignal::getInstance()->sigSearchNetwork(ui->localIpCombo->currentText());
     updateSearchButton();
 }
@@ -415,6 +426,7 @@ void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillboo
     }
     ui->ipTable->setRowCount(row);
     markSharedAddresses();
+    refreshStatusLine();
     CommonTool::getInstance()->getDevInfo();
 }
 
@@ -447,8 +459,12 @@ bool ModifyModule::appendDeviceRow(int row, const QuillbootSearch_S &stSearch)
     pOperation->setFlags(pOperation->flags() & kNotEditable);
     ui->ipTable->setCellWidget(row, ColOperation, createOperationCell(row));
     const QString strNoContact = ContactPolicy::refusalReason(strAddress);
-    if (!strNoContact.isEmpty())
+    if (strNoContact.isEmpty()) {
+        setRowState(row, RowState::Waiting);
+    } else {
         setAddressTip(row, kNoContactTip.arg(strNoContact));
+        setRowState(row, RowState::NoContact, strNoContact);
+    }
     return true;
 }
 
@@ -461,6 +477,8 @@ void ModifyModule::markSharedAddresses()
         const ProgramWrite write(m_nProgramWrites);
         ensureItem(row, ColIp)->setBackground(kSharedAddressTint);
         setAddressTip(row, m_conflicts.describe(strAddress));
+        if (m_rowExtraList.at(row).state == RowState::Waiting)
+            setRowState(row, RowState::Waiting, m_conflicts.describe(strAddress));
     }
 }
 
@@ -492,11 +510,14 @@ void ModifyModule::slotSdkUpdateDevInfo(const DevInfo_S &stDevInfo)
 void ModifyModule::slotSdkGetInfoFinished()
 {
     CommonSignal *pHub = CommonSignal::getInstance();
-    for (const DevInfo_S &stDevInfo : qAsConst(m_devList)) {
-        if (!ContactPolicy::mayContact(stDevInfo.strIp))
+    for (int row = 0; row < m_devList.size(); ++row) {
+        const QString &strIp = m_devList.at(row).strIp;
+        if (!ContactPolicy::mayContact(strIp))
             continue;
-        emit pHub->sigGetFwVersion(stDevInfo.strIp);
-        emit pHub->sigGetEnv(stDevInfo.strIp);
+        m_ledger.beginAsking(row);
+        emit pHub->sigGetFwVersion(strIp);
+        emit pHub->sigGetEnv(strIp);
+        m_ledger.endAsking();
     }
     m_bSearching = false;
     updateSearchButton();
@@ -592,6 +613,12 @@ void ModifyModule::fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_
 {
     copyNetworkFields(stEthInfo, m_devList[row]);
     m_rowExtraList[row].fill = bMerged ? RowFill::Merged : RowFill::Filled;
+    if (bMerged)
+        setRowState(row, RowState::Conflict,
+                     QStringLiteral("completed from the SDK; shares its address with the camera HTTP reaches"));
+    else
+        setRowState(row, RowState::Filled,
+                    m_conflicts.isShared(m_devList.at(row).strIp) ? m_conflicts.describe(m_devList.at(row).strIp) : QString());
     if (!isUserEdited(row, ColMask))
         setCellText(row, ColMask, stEthInfo.strSubMask, kKeepFlags);
     if (!isUserEdited(row, ColGateway))
@@ -616,6 +643,7 @@ void ModifyModule::fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_
 void ModifyModule::markUnreached(int row)
 {
     m_rowExtraList[row].fill = RowFill::Unreached;
+    setRowState(row, RowState::Conflict, QStringLiteral("another answer at this address; HTTP reaches another device"));
     copyFirmwareFields(FwVersion_S(), m_devList[row]);
     setCellText(row, ColFw, QString(), kNotEditable);
     enableRowButtons(row);
@@ -629,6 +657,73 @@ void ModifyModule::enableRowButtons(int row)
         pSave->setEnabled(true);
     if (CTextButton *pCancel = m_cancelBtnList.value(row))
         pCancel->setEnabled(true);
+}
+
+void ModifyModule::setRowState(int row, RowState state, const QString &strReason)
+{
+    m_rowExtraList[row].state = state;
+    const ProgramWrite write(m_nProgramWrites);
+    QTableWidgetItem *pItem = ensureItem(row, ColNo);
+    pItem->setData(RowStateDelegate::RowStateRole, int(state));
+    pItem->setToolTip(strReason.isEmpty() ? rowStateName(state) : kStateTip.arg(rowStateName(state), strReason));
+    scheduleStatusRefresh();
+}
+
+// A read that ended without settings says why on a row still waiting; a reply that the
+// parsers read has filled or marked its row already.
+void ModifyModule::noteReadOutcome(int row, int nOutcome)
+{
+    if (row >= m_rowExtraList.size() || m_rowExtraList.at(row).state != RowState::Waiting)
+        return;
+    switch (nOutcome) {
+    case RequestOutcome::Answered:
+        return;
+    case RequestOutcome::Unreadable:
+    case RequestOutcome::Redirected:
+    case RequestOutcome::HttpError:
+        setRowState(row, RowState::Unreadable, RequestOutcome::outcomeText(nOutcome));
+        return;
+    case RequestOutcome::TooLarge:
+        setRowState(row, RowState::TooLarge, RequestOutcome::outcomeText(nOutcome));
+        return;
+    default:
+        setRowState(row, RowState::NoAnswer, RequestOutcome::outcomeText(nOutcome));
+        return;
+    }
+}
+
+// Replies of a large site come in bursts; the line is counted once per turn of the loop.
+void ModifyModule::scheduleStatusRefresh()
+{
+    if (m_bStatusRefreshPending)
+        return;
+    m_bStatusRefreshPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bStatusRefreshPending = false;
+        refreshStatusLine();
+    });
+}
+
+void ModifyModule::refreshStatusLine()
+{
+    ui->siteStatusText->setText(siteSummaryText(siteSummary()));
+}
+
+SiteSummary_S ModifyModule::siteSummary() const
+{
+    SiteSummary_S stSummary;
+    stSummary.nCameras = m_rowExtraList.size();
+    stSummary.nConflicts = m_conflicts.sharedAddressCount();
+    stSummary.searchedAt = m_searchTime;
+    for (const RowExtra &extra : m_rowExtraList) {
+        if (extra.fill == RowFill::Filled || extra.fill == RowFill::Merged)
+            ++stSummary.nFilled;
+        else if (extra.state == RowState::Waiting)
+            ++stSummary.nWaiting;
+        else if (rowStateIsUnanswered(extra.state))
+            ++stSummary.nUnanswered;
+    }
+    return stSummary;
 }
 
 bool ModifyModule::isUserEdited(int row, int column) const
@@ -771,8 +866,10 @@ void ModifyModule::sendSave(int row)
     const DevInfo_S stSent = m_curDevInfo;
     m_curDevInfo = resetDevInfo();
     m_nQuestionRow = -1;
-    if (row >= 0)
+    if (row >= 0) {
         m_ledger.beginSave(row, stSent);
+        setRowState(row, RowState::Saving, QStringLiteral("writing %1 to the camera").arg(stSent.strIPAddr));
+    }
     emit CommonSignal::getInstance()->sigSetEthInfo(stSent.strIp, networkFieldsOf(stSent));
     m_ledger.endSaveSend();
     updateSearchButton();
@@ -792,8 +889,13 @@ void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
     int row = m_ledger.deliveringSaveRow();
     if (row < 0)
         row = m_ledger.pendingSaveRow(strIp);
-    if (row >= 0)
+    if (row >= 0) {
         settleSave(row, nStatus == kResultSuccess);
+        if (nStatus == kResultSuccess)
+            setRowState(row, RowState::Rebooting, QStringLiteral("written; rebooting onto %1").arg(m_devList.at(row).strIPAddr));
+        else
+            setRowState(row, RowState::Filled, kWriteRefused.arg(nStatus));
+    }
     qDebug() << "slotUpdateEthStatus ---> " << strIp << nStatus;
     if (nStatus != kResultSuccess) {
         showToast(kToastFailure, kResultFailed);
@@ -832,14 +934,18 @@ void ModifyModule::slotReplyDelivering(quint64 nRequest, const QString &, int)
 
 // A save whose request ended without a status failed: the network failures have already
 // been shown through the hub, a reply without a status has not.
-void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, int, int nOutcome)
+void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, int nCmd, int nOutcome)
 {
+    const int nReadRow = m_ledger.readRow(nRequest);
+    if (nCmd == kCmdGetEnv && nReadRow >= 0)
+        noteReadOutcome(nReadRow, nOutcome);
     const int row = m_ledger.noteFinished(nRequest);
     if (row < 0)
         return;
     qDebug() << "slotRequestFinished: the write to" << strIp << "ended without a status:"
              << RequestOutcome::outcomeText(nOutcome);
     settleSave(row, false);
+    setRowState(row, RowState::Filled, kWriteFailed.arg(RequestOutcome::outcomeText(nOutcome)));
     if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
         showToast(kToastFailure, kResultFailed);
 }

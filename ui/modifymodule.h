@@ -11,6 +11,8 @@
 #include "core/quillbootsearch_s.h"
 #include "ui/addressconflicts.h"
 #include "ui/requestledger.h"
+#include "ui/rowstate.h"
+#include "ui/sitesummary.h"
 
 namespace Ui {
 class ModifyModule;
@@ -102,6 +104,7 @@ private:
         RowFill fill = RowFill::Waiting;
         int nEditedColumns = 0; // bit per column the user has typed into
         bool bDhcpEdited = false;
+        RowState state = RowState::Waiting;
     };
 
     void initTable();
@@ -128,6 +131,11 @@ private:
     void fillRow(int row, const EthInfo_S &stEthInfo, const FwVersion_S &stPendingFw, bool bMerged);
     void markUnreached(int row);
     void enableRowButtons(int row);
+    void setRowState(int row, RowState state, const QString &strReason = QString());
+    void noteReadOutcome(int row, int nOutcome);
+    void scheduleStatusRefresh();
+    void refreshStatusLine();
+    SiteSummary_S siteSummary() const;
     bool isUserEdited(int row, int column) const;
 
     void recordCellChange(int row, int column);
@@ -160,4 +168,6 @@ private:
     bool m_bSearching = false;
     // Above 0 while the view itself writes cells or switches, so user edits are told apart.
     int m_nProgramWrites = 0;
+    QTime m_searchTime;
+    bool m_bStatusRefreshPending = false;
 };

@@ -6,7 +6,19 @@ void RequestLedger::beginSearch()
     m_setCurrent.clear();
     m_hashPendingSaves.clear();
     m_hashSaveRequests.clear();
+    m_hashReadRequests.clear();
     m_nSendingRow = -1;
+    m_nAskingRow = -1;
+}
+
+void RequestLedger::beginAsking(int row)
+{
+    m_nAskingRow = row;
+}
+
+void RequestLedger::endAsking()
+{
+    m_nAskingRow = -1;
 }
 
 void RequestLedger::beginSave(int row, const DevInfo_S &stSaved)
@@ -26,7 +38,14 @@ void RequestLedger::noteStarted(quint64 nRequest, bool bWrite)
     if (bWrite && m_nSendingRow >= 0) {
         m_hashSaveRequests.insert(nRequest, m_nSendingRow);
         m_nSendingRow = -1;
+    } else if (!bWrite && m_nAskingRow >= 0) {
+        m_hashReadRequests.insert(nRequest, m_nAskingRow);
     }
+}
+
+int RequestLedger::readRow(quint64 nRequest) const
+{
+    return m_hashReadRequests.value(nRequest, -1);
 }
 
 void RequestLedger::noteDelivering(quint64 nRequest)
@@ -50,6 +69,7 @@ int RequestLedger::noteFinished(quint64 nRequest)
         m_nDelivering = 0;
     m_setCurrent.remove(nRequest);
     m_setStale.remove(nRequest);
+    m_hashReadRequests.remove(nRequest);
     const int row = m_hashSaveRequests.value(nRequest, -1);
     m_hashSaveRequests.remove(nRequest);
     return m_hashPendingSaves.contains(row) ? row : -1;

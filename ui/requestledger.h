@@ -10,7 +10,7 @@
 /**
  * The device view's own account of the requests it sends, learnt from the per-request
  * outcomes: which requests belong to an earlier search (their replies must change nothing
- * in the new table) and which save each "SetEnv" carries.
+ * in the new table), which row each read was sent for, and which save each "SetEnv" carries.
  *
  * A save is pending from the moment it is sent until its status or the failure of its
  * request; it is keyed by the row, which is the camera within one search.
@@ -26,8 +26,15 @@ public:
     /// The send of beginSave() is over, whether or not a request was taken for it.
     void endSaveSend();
 
+    /// Row @p row's camera is about to be asked for its firmware and settings.
+    void beginAsking(int row);
+    /// The requests of beginAsking() have been sent.
+    void endAsking();
+
     /// A request was taken; @p bWrite when it is a "SetEnv".
     void noteStarted(quint64 nRequest, bool bWrite);
+    /// The row the read @p nRequest was sent for; -1 when it is no read of this search.
+    int readRow(quint64 nRequest) const;
     /// The reply to @p nRequest is about to reach the view.
     void noteDelivering(quint64 nRequest);
     /// True while a reply to a request of an earlier search is being delivered.
@@ -52,6 +59,8 @@ private:
     QSet<quint64> m_setStale;
     QHash<int, DevInfo_S> m_hashPendingSaves;
     QHash<quint64, int> m_hashSaveRequests;
+    QHash<quint64, int> m_hashReadRequests;
     int m_nSendingRow = -1;
+    int m_nAskingRow = -1;
     quint64 m_nDelivering = 0;
 };

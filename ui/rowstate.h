@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+/// Where a row of the device table stands, as its state mark shows it.
+enum class RowState {
+    Waiting,     ///< listed, its settings not in yet
+    Filled,      ///< its settings arrived
+    NoAnswer,    ///< the camera refused, timed out or could not be reached
+    Unreadable,  ///< it answered with something that is not its settings
+    TooLarge,    ///< its reply was larger than the client accepts
+    Conflict,    ///< another answer at its address that HTTP does not reach
+    NoContact,   ///< an address that is never contacted
+    Saving,      ///< a write is in flight
+    Rebooting,   ///< written; rebooting onto its new settings
+    Back,        ///< seen back at its new address with the values written
+    NotSeen,     ///< not seen back at its new address
+};
+
+/// The colour of the mark for @p state.
+QColor rowStateColor(RowState state);
+/// The short name of @p state, first in its tooltip ("waiting for the camera").
+QString rowStateName(RowState state);
+/// True for the states of a row whose camera gave no usable settings.
+bool rowStateIsUnanswered(RowState state);
