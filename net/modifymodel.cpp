@@ -2,7 +2,6 @@
 
 #include <QDebug>
 #include <QHostAddress>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
@@ -15,14 +14,14 @@
 #include <QUrlQuery>
 #include <QtEndian>
 
-#include <cmath>
-#include <limits>
-
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
 #include "core/nametables.h"
 #include "core/versiontext.h"
 #include "net/chttp.h"
+#include "net/commandurl.h"
+#include "net/ethsettingsjson.h"
+#include "net/jsonint.h"
 #include "net/requestoutcome.h"
 
 namespace {
@@ -49,86 +48,22 @@ constexpr int KIND_REBOOT = 2;
 constexpr int FLAG_READ = 0;
 constexpr int FLAG_REBOOT = 1;
 
-constexpr char DEVICE_URL_FORMAT[] = "http://%1/ajaxcom";
-constexpr char CMD_FIELD[] = "szCmd";
 constexpr char FORM_CONTENT_TYPE[] = "application/x-www-form-urlencoded";
-constexpr char GET_ENV_JSON[] = R"({"GetEnv":{"NetWork":{"nChannel":-1}}})";
 constexpr char QUERY_VERSION_JSON[] = R"({"QueryState":{"QueryVersion":{}}})";
 constexpr char REBOOT_JSON[] = R"({"SysCtrl":{"Reboot":{}}})";
 
-constexpr char KEY_SET_ENV[] = "SetEnv";
-constexpr char KEY_NETWORK[] = "NetWork";
 constexpr char KEY_VALUE[] = "stValue";
-constexpr char KEY_ETH[] = "stEth";
-constexpr char KEY_DNS[] = "stDns";
-constexpr char KEY_DNS1[] = "szDns1";
-constexpr char KEY_DNS2[] = "szDns2";
-constexpr char KEY_DEFAULT[] = "bDefault";
-constexpr char KEY_VALID[] = "byValid";
-constexpr char KEY_GATEWAY[] = "szGateway";
-constexpr char KEY_IP_ADDR[] = "szIPAddr";
-constexpr char KEY_MAC_ADDR[] = "szMacAddr";
-constexpr char KEY_SUB_MASK[] = "szSubMask";
 constexpr char KEY_RET_VAL[] = "nRetVal";
 constexpr char KEY_CAM_VERSION[] = "dwCamVersion";
 constexpr char KEY_ARM_VERSION[] = "dwArmVersion";
 constexpr char KEY_AF_VERSION[] = "dwAFVersion";
 
-// "byValid": static addressing is 5; bit 1 marks DHCP.
-constexpr int VALID_STATIC = 5;
-constexpr int VALID_DHCP_SHIFT = 1;
-constexpr int ETH_DEFAULT = 1;
 constexpr int RET_VAL_MISSING = -1;
 constexpr int VERSION_MISSING = 0;
-constexpr int VALID_MISSING = 0;
 
 QHostAddress searchGroup()
 {
     return QHostAddress(QLatin1String(SEARCH_GROUP));
-}
-
-QUrl commandUrl(const QString &strIp)
-{
-    return QUrl(QString::fromLatin1(DEVICE_URL_FORMAT).arg(strIp), QUrl::TolerantMode);
-}
-
-QUrl commandUrlWithQuery(const QString &strIp, const QString &strValue)
-{
-    QUrl url = commandUrl(strIp);
-    QUrlQuery query;
-    query.addQueryItem(QLatin1String(CMD_FIELD), strValue);
-    url.setQuery(query);
-    return url;
-}
-
-// The document as query text; read back as UTF-8 so that no text is encoded twice.
-QString setEnvJson(const EthInfo_S &stEthInfo)
-{
-    const QJsonObject dns{{KEY_DNS1, stEthInfo.strDns1}, {KEY_DNS2, stEthInfo.strDns2}};
-    const int nValid = VALID_STATIC | (int(stEthInfo.nDhcp > 0) << VALID_DHCP_SHIFT);
-    const QJsonObject eth{
-        {KEY_DEFAULT, ETH_DEFAULT},
-        {KEY_VALID, nValid},
-        {KEY_GATEWAY, stEthInfo.strGateway},
-        {KEY_IP_ADDR, stEthInfo.strIPAddr},
-        {KEY_MAC_ADDR, stEthInfo.strMacAddr},
-        {KEY_SUB_MASK, stEthInfo.strSubMask},
-    };
-    const QJsonObject network{{KEY_DNS, dns}, {KEY_ETH, QJsonArray{eth}}};
-    const QJsonObject root{{KEY_SET_ENV, QJsonObject{{KEY_NETWORK, network}}}};
-    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
-}
-
-// A whole JSON number within the signed 32-bit range, else the default.
-int jsonInt(const QJsonValue &value, int nDefault)
-{
-    if (!value.isDouble())
-        return nDefault;
-    const double dValue = value.toDouble();
-    if (std::trunc(dValue) != dValue || dValue < std::numeric_limits<qint32>::min()
-        || dValue > std::numeric_limits<qint32>::max())
-        return nDefault;
-    return int(dValue);
 }
 
 } // namespace
@@ -252,28 +187,27 @@ void ModifyModel::emitSearchResult()
 void ModifyModel::slotGetFwVersion(QString strIp)
 {
     QUrlQuery body;
-    body.addQueryItem(QLatin1String(CMD_FIELD), QLatin1String(QUERY_VERSION_JSON));
-    QNetworkRequest request(commandUrl(strIp));
+    body.addQueryItem(CommandUrl::commandField(), QLatin1String(QUERY_VERSION_JSON));
+    QNetworkRequest request(CommandUrl::plain(strIp));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QLatin1String(FORM_CONTENT_TYPE));
     CHttp::getInstance()->httpPost(request, body, getCmdName(CMD_QUERY_VERSION));
 }
 
 void ModifyModel::slotGetEnv(QString strIp)
 {
-    const QByteArray baEncoded = QUrl::toPercentEncoding(QLatin1String(GET_ENV_JSON));
-    CHttp::getInstance()->httpGet(commandUrlWithQuery(strIp, QString::fromLatin1(baEncoded)), getCmdName(CMD_GET_ENV));
+    CHttp::getInstance()->httpGet(CommandUrl::getEnv(strIp), getCmdName(CMD_GET_ENV));
 }
 
 void ModifyModel::slotSetEthInfo(QString strIp, EthInfo_S stEthInfo)
 {
-    const QUrl url = commandUrlWithQuery(strIp, setEnvJson(stEthInfo));
+    const QUrl url = CommandUrl::withCommand(strIp, EthSettingsJson::setEnvText(stEthInfo));
     qDebug() << "slotSetEthInfo:" << url.toString();
     CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CMD_SET_ENV));
 }
 
 void ModifyModel::slotDevReboot(QString strIp)
 {
-    const QUrl url = commandUrlWithQuery(strIp, QLatin1String(REBOOT_JSON));
+    const QUrl url = CommandUrl::withCommand(strIp, QLatin1String(REBOOT_JSON));
     CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CMD_REBOOT));
 }
 
@@ -298,22 +232,11 @@ void ModifyModel::dispatchReply(const QByteArray &baBody, int nKind, int nFlag, 
 
 void ModifyModel::dealGetEnv(const QJsonObject &root, const QString &strIp)
 {
-    const QJsonObject value = root.value(KEY_VALUE).toObject();
-    const QJsonArray listEth = value.value(KEY_ETH).toArray();
-    if (listEth.isEmpty()) {
+    EthInfo_S stEthInfo;
+    if (!EthSettingsJson::readGetEnv(root, &stEthInfo)) {
         RequestOutcome::getInstance()->markUnreadable();
         return;
     }
-    EthInfo_S stEthInfo;
-    const QJsonObject eth = listEth.first().toObject();
-    stEthInfo.strIPAddr = eth.value(KEY_IP_ADDR).toString();
-    stEthInfo.strSubMask = eth.value(KEY_SUB_MASK).toString();
-    stEthInfo.strGateway = eth.value(KEY_GATEWAY).toString();
-    stEthInfo.strMacAddr = eth.value(KEY_MAC_ADDR).toString();
-    stEthInfo.nDhcp = (jsonInt(eth.value(KEY_VALID), VALID_MISSING) >> VALID_DHCP_SHIFT) & 1;
-    const QJsonObject dns = value.value(KEY_DNS).toObject();
-    stEthInfo.strDns1 = dns.value(KEY_DNS1).toString();
-    stEthInfo.strDns2 = dns.value(KEY_DNS2).toString();
     emit CommonSignal::getInstance()->sigUpdateEthInfo(strIp, stEthInfo);
 }
 
