@@ -26,6 +26,8 @@ constexpr char REQUEST_PROPERTY[] = "_request";
 constexpr char ASIDE_PROPERTY[] = "_aside";
 constexpr char ACCEPT_ENCODING_HEADER[] = "Accept-Encoding";
 constexpr char IDENTITY_ENCODING[] = "identity";
+// What the network thread may read ahead of this thread; replies are far smaller.
+constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
 constexpr int CMD_SET_ENV = 0;
 constexpr int TIPS_FAILED = 1;
 constexpr int REDIRECT_FIRST = 300;
@@ -199,14 +201,20 @@ void CHttp::limitTransferTime(QNetworkReply *pReply)
         QTimer::singleShot(nTimeoutMs, pReply, &QNetworkReply::abort);
 }
 
-// The read buffer holds one byte more than a body may have: the network layer stops
-// reading from the socket when it is full, so an oversized or endless body costs no more
-// than that, and a full buffer is the sign to abort.
+// The body is taken out of the reply as it arrives, and the reply's read buffer is bounded:
+// the network thread stops reading from the socket while that buffer is full, so an
+// oversized or endless body costs no more than the limit and the buffer, however busy this
+// thread is. (Taking the bytes out is also what lets the network thread go on: it only
+// resumes when the reply's buffer is read.)
 void CHttp::limitReplySize(QNetworkReply *pReply)
 {
-    pReply->setReadBufferSize(HTTP_MAX_REPLY_BYTES + 1);
-    connect(pReply, &QNetworkReply::readyRead, pReply, [pReply] {
-        if (pReply->bytesAvailable() <= HTTP_MAX_REPLY_BYTES || pReply->property(OVERSIZE_PROPERTY).toBool())
+    pReply->setReadBufferSize(READ_BUFFER_BYTES);
+    connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] {
+        if (pReply->property(OVERSIZE_PROPERTY).toBool())
+            return;
+        QByteArray &baBody = m_hashBodies[pReply];
+        baBody += pReply->readAll();
+        if (baBody.size() <= HTTP_MAX_REPLY_BYTES)
             return;
         pReply->setProperty(OVERSIZE_PROPERTY, true);
         pReply->abort();
@@ -219,10 +227,12 @@ void CHttp::slotHttpFinished()
     if (!pReply)
         return;
     const QString strIp = pReply->url().host(QUrl::FullyDecoded);
+    const QByteArray baBody = m_hashBodies.take(pReply) + pReply->readAll();
+    if (baBody.size() > HTTP_MAX_REPLY_BYTES)
+        pReply->setProperty(OVERSIZE_PROPERTY, true);
     const RequestOutcome::Outcome outcome = logFailure(pReply, strIp);
-    const QByteArray baBody = outcome == RequestOutcome::Answered ? pReply->readAll() : QByteArray();
     pReply->deleteLater();
-    finish(propertiesOf(pReply), strIp, outcome, baBody);
+    finish(propertiesOf(pReply), strIp, outcome, outcome == RequestOutcome::Answered ? baBody : QByteArray());
 }
 
 void CHttp::slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int nError, const QString &strError,

@@ -34,9 +34,10 @@ class QUrlQuery;
  * HttpQueue::HTTP_CONNECT_TIMEOUT_MS (the other requests waiting for the same host then
  * fail with it, unsent), HTTP error statuses, redirects (never followed), a transfer
  * stalled for longer than transferTimeout() or lasting longer than that in all (counted
- * from the moment the request is sent), and a body larger than HTTP_MAX_REPLY_BYTES: the
- * reply's read buffer holds one byte more than that, so the network layer stops reading
- * there and the request is aborted.
+ * from the moment the request is sent), and a body larger than HTTP_MAX_REPLY_BYTES,
+ * aborted as soon as the limit is passed. The body is taken out of the reply as it
+ * arrives and the reply's read buffer is small, so the network thread never holds much
+ * more than the limit, whatever the body's framing and however busy the GUI thread is.
  *
  * Every request asks for the body as it is ("Accept-Encoding: identity"): the network
  * layer would otherwise inflate compressed bodies on its own thread without any bound.
@@ -100,7 +101,7 @@ private:
     QNetworkRequest prepareRequest(const QNetworkRequest &request) const;
     QVariantHash takeRequest(const QUrl &url, const QString &strCmd);
     void limitTransferTime(QNetworkReply *pReply);
-    static void limitReplySize(QNetworkReply *pReply);
+    void limitReplySize(QNetworkReply *pReply);
     RequestOutcome::Outcome logFailure(QNetworkReply *pReply, const QString &strIp) const;
     static RequestOutcome::Outcome logConnectFailure(int nError, const QString &strError, bool bTimedOut,
                                                      const QString &strIp);
@@ -115,6 +116,8 @@ private:
 
     HttpQueue *m_pQueue = nullptr;
     QHash<quint64, Aside_S> m_hashAside;
+    // The body read so far of each reply under way.
+    QHash<QNetworkReply *, QByteArray> m_hashBodies;
     quint64 m_nLastAside = 0;
     int m_nPending = 0;
     int m_nTransferTimeoutMs = HTTP_TRANSFER_TIMEOUT_MS;
