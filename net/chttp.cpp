@@ -3,8 +3,6 @@
 #include <QDebug>
 #include <QHash>
 #include <QMetaEnum>
-#include <QNetworkAccessManager>
-#include <QNetworkConfiguration>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -15,6 +13,7 @@
 #include "core/commonsignal.h"
 #include "core/lazyinstance.h"
 #include "core/nametables.h"
+#include "net/httpqueue.h"
 #include "net/requestoutcome.h"
 
 namespace {
@@ -24,6 +23,11 @@ LazyInstance<CHttp> s_instance;
 constexpr char CMD_PROPERTY[] = "_cmd";
 constexpr char OVERSIZE_PROPERTY[] = "_oversize";
 constexpr char REQUEST_PROPERTY[] = "_request";
+constexpr char ASIDE_PROPERTY[] = "_aside";
+constexpr char ACCEPT_ENCODING_HEADER[] = "Accept-Encoding";
+constexpr char IDENTITY_ENCODING[] = "identity";
+// What the network thread may read ahead of this thread; replies are far smaller.
+constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
 constexpr int CMD_SET_ENV = 0;
 constexpr int TIPS_FAILED = 1;
 constexpr int REDIRECT_FIRST = 300;
@@ -57,11 +61,11 @@ bool isRedirect(const QNetworkReply *pReply)
 }
 
 // How a network error reads to someone looking at the camera's row.
-RequestOutcome::Outcome outcomeOfError(const QNetworkReply *pReply)
+RequestOutcome::Outcome outcomeOfError(int nStatus, QNetworkReply::NetworkError error)
 {
-    if (httpStatus(pReply) >= HTTP_ERROR_FIRST)
+    if (nStatus >= HTTP_ERROR_FIRST)
         return RequestOutcome::HttpError;
-    switch (pReply->error()) {
+    switch (error) {
     case QNetworkReply::ConnectionRefusedError:
         return RequestOutcome::Refused;
     case QNetworkReply::HostNotFoundError:
@@ -78,11 +82,31 @@ RequestOutcome::Outcome outcomeOfError(const QNetworkReply *pReply)
     }
 }
 
+QByteArray errorName(int nError)
+{
+    return QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(nError);
+}
+
+// The properties a finished reply carries, as they were given to the queue.
+QVariantHash propertiesOf(const QNetworkReply *pReply)
+{
+    QVariantHash hashProperties;
+    for (const char *szName : {CMD_PROPERTY, REQUEST_PROPERTY, ASIDE_PROPERTY}) {
+        const QVariant value = pReply->property(szName);
+        if (value.isValid())
+            hashProperties.insert(QLatin1String(szName), value);
+    }
+    return hashProperties;
+}
+
 } // namespace
 
 CHttp::CHttp(QObject *parent)
     : CommunicationInterface(parent)
+    , m_pQueue(new HttpQueue(this))
 {
+    connect(m_pQueue, &HttpQueue::sigSent, this, &CHttp::slotSent);
+    connect(m_pQueue, &HttpQueue::sigNotSent, this, &CHttp::slotNotSent, Qt::QueuedConnection);
 }
 
 CHttp *CHttp::getInstance()
@@ -108,15 +132,21 @@ void CHttp::setReceiver(MainModel *pReceiver)
 
 void CHttp::httpGet(const QUrl &url, const QString &strCmd)
 {
-    QNetworkAccessManager *pManager = createManager();
-    trackReply(pManager->get(prepareRequest(QNetworkRequest(url))), strCmd);
+    m_pQueue->get(prepareRequest(QNetworkRequest(url)), takeRequest(url, strCmd));
 }
 
 void CHttp::httpPost(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd)
 {
-    QNetworkAccessManager *pManager = createManager();
     const QByteArray baBody = body.toString(QUrl::FullyEncoded).toUtf8();
-    trackReply(pManager->post(prepareRequest(request), baBody), strCmd);
+    m_pQueue->post(prepareRequest(request), baBody, takeRequest(request.url(), strCmd));
+}
+
+void CHttp::httpGetAside(const QUrl &url, QObject *pContext,
+                         std::function<void(RequestOutcome::Outcome, const QByteArray &)> onDone)
+{
+    const quint64 nAside = ++m_nLastAside;
+    m_hashAside.insert(nAside, {pContext, std::move(onDone)});
+    m_pQueue->get(prepareRequest(QNetworkRequest(url)), {{QLatin1String(ASIDE_PROPERTY), nAside}});
 }
 
 void CHttp::setTransferTimeout(int nTimeoutMs)
@@ -134,52 +164,57 @@ int CHttp::pendingCount() const
     return m_nPending;
 }
 
-// Qt 5's bearer layer judges "the network" from NetworkManager or the interface list. In a
-// container, a network namespace or on a machine without NetworkManager it may find no
-// online configuration and fail every request to a non-loopback host at once ("Network
-// access is disabled", or a session error "The specified configuration cannot be used").
-// A camera on the LAN needs no managed session: the manager gets no bearer configuration
-// (so it opens no session) and is told the network is there.
-QNetworkAccessManager *CHttp::createManager()
-{
-    auto *pManager = new QNetworkAccessManager(this);
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    pManager->setConfiguration(QNetworkConfiguration());
-    pManager->setNetworkAccessible(QNetworkAccessManager::Accessible);
-    QT_WARNING_POP
-    return pManager;
-}
-
-// A camera that stops answering must not hold its request for good, and a redirect must
-// not lead the command elsewhere.
+// A camera that stops answering must not hold its request for good, a redirect must not
+// lead the command elsewhere, and a compressed body must not be inflated behind the size
+// limit's back.
 QNetworkRequest CHttp::prepareRequest(const QNetworkRequest &request) const
 {
     QNetworkRequest prepared(request);
     prepared.setTransferTimeout(m_nTransferTimeoutMs);
     prepared.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    prepared.setRawHeader(ACCEPT_ENCODING_HEADER, IDENTITY_ENCODING);
     return prepared;
 }
 
-void CHttp::trackReply(QNetworkReply *pReply, const QString &strCmd)
+// Counts the request as pending and reports it taken; returns what its reply will carry.
+QVariantHash CHttp::takeRequest(const QUrl &url, const QString &strCmd)
 {
-    pReply->setProperty(CMD_PROPERTY, strCmd);
-    const QString strIp = pReply->url().host(QUrl::FullyDecoded);
-    pReply->setProperty(REQUEST_PROPERTY, RequestOutcome::getInstance()->reportStarted(strIp, getCmdIndex(strCmd)));
-    limitReplySize(pReply);
-    // Every byte that arrives restarts the transfer timeout, so a peer trickling its answer
-    // would hold the request for good; no request outlasts the timeout in all either.
-    if (m_nTransferTimeoutMs > 0)
-        QTimer::singleShot(m_nTransferTimeoutMs, pReply, &QNetworkReply::abort);
+    const quint64 nRequest = RequestOutcome::getInstance()->reportStarted(url.host(QUrl::FullyDecoded), getCmdIndex(strCmd));
     ++m_nPending;
+    return {{QLatin1String(CMD_PROPERTY), strCmd}, {QLatin1String(REQUEST_PROPERTY), nRequest}};
+}
+
+void CHttp::slotSent(QNetworkReply *pReply)
+{
+    limitReplySize(pReply);
+    limitTransferTime(pReply);
     connect(pReply, &QNetworkReply::finished, this, &CHttp::slotHttpFinished, Qt::QueuedConnection);
 }
 
-// Counts the buffered body as it arrives; a device must not make us buffer without bound.
+// Every byte that arrives restarts the transfer timeout, so a peer trickling its answer
+// would hold the request for good; no request outlasts the timeout in all either, counted
+// from the moment it was sent.
+void CHttp::limitTransferTime(QNetworkReply *pReply)
+{
+    const int nTimeoutMs = pReply->request().transferTimeout();
+    if (nTimeoutMs > 0)
+        QTimer::singleShot(nTimeoutMs, pReply, &QNetworkReply::abort);
+}
+
+// The body is taken out of the reply as it arrives, and the reply's read buffer is bounded:
+// the network thread stops reading from the socket while that buffer is full, so an
+// oversized or endless body costs no more than the limit and the buffer, however busy this
+// thread is. (Taking the bytes out is also what lets the network thread go on: it only
+// resumes when the reply's buffer is read.)
 void CHttp::limitReplySize(QNetworkReply *pReply)
 {
-    connect(pReply, &QNetworkReply::readyRead, pReply, [pReply] {
-        if (pReply->bytesAvailable() <= HTTP_MAX_REPLY_BYTES || pReply->property(OVERSIZE_PROPERTY).toBool())
+    pReply->setReadBufferSize(READ_BUFFER_BYTES);
+    connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] {
+        if (pReply->property(OVERSIZE_PROPERTY).toBool())
+            return;
+        QByteArray &baBody = m_hashBodies[pReply];
+        baBody += pReply->readAll();
+        if (baBody.size() <= HTTP_MAX_REPLY_BYTES)
             return;
         pReply->setProperty(OVERSIZE_PROPERTY, true);
         pReply->abort();
@@ -192,20 +227,19 @@ void CHttp::slotHttpFinished()
     if (!pReply)
         return;
     const QString strIp = pReply->url().host(QUrl::FullyDecoded);
-    const int nCmd = getCmdIndex(pReply->property(CMD_PROPERTY).toString());
-    const quint64 nRequest = pReply->property(REQUEST_PROPERTY).toULongLong();
-    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    const QByteArray baBody = m_hashBodies.take(pReply) + pReply->readAll();
+    if (baBody.size() > HTTP_MAX_REPLY_BYTES)
+        pReply->setProperty(OVERSIZE_PROPERTY, true);
     const RequestOutcome::Outcome outcome = logFailure(pReply, strIp);
-    if (outcome != RequestOutcome::Answered) {
-        handleError(strIp, nCmd);
-    } else {
-        pOutcome->reportDelivering(nRequest, strIp, nCmd);
-        handleReply(pReply->readAll(), strIp, nCmd);
-    }
-    pOutcome->reportFinished(nRequest, strIp, nCmd, outcome);
-    pReply->manager()->deleteLater();
     pReply->deleteLater();
-    finishRequest();
+    finish(propertiesOf(pReply), strIp, outcome, outcome == RequestOutcome::Answered ? baBody : QByteArray());
+}
+
+void CHttp::slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int nError, const QString &strError,
+                        bool bTimedOut)
+{
+    const QString strIp = url.host(QUrl::FullyDecoded);
+    finish(hashProperties, strIp, logConnectFailure(nError, strError, bTimedOut, strIp), QByteArray());
 }
 
 // Writes the log line of a failed reply and tells how it failed; Answered when it succeeded.
@@ -220,17 +254,63 @@ RequestOutcome::Outcome CHttp::logFailure(QNetworkReply *pReply, const QString &
         qDebug() << "errorTimeOut:" << pReply->errorString() << strIp;
     } else if (error == QNetworkReply::OperationCanceledError) {
         // Only the timeouts cancel a reply that we did not abort ourselves.
-        qDebug() << "errorTimeOut:" << "no data for" << m_nTransferTimeoutMs << "ms" << pReply->errorString() << strIp;
-    } else if (error != QNetworkReply::NoError) {
-        qDebug() << "error:" << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(error)
+        qDebug() << "errorTimeOut:" << "no data for" << pReply->request().transferTimeout() << "ms"
                  << pReply->errorString() << strIp;
+    } else if (error != QNetworkReply::NoError) {
+        qDebug() << "error:" << errorName(error) << pReply->errorString() << strIp;
     } else if (isRedirect(pReply)) {
         qDebug() << "error:" << "redirect not followed, HTTP status" << httpStatus(pReply) << strIp;
         return RequestOutcome::Redirected;
     } else {
         return RequestOutcome::Answered;
     }
-    return outcomeOfError(pReply);
+    return outcomeOfError(httpStatus(pReply), error);
+}
+
+// The log line of a request that was never sent, since its host's connection did not open.
+RequestOutcome::Outcome CHttp::logConnectFailure(int nError, const QString &strError, bool bTimedOut,
+                                                 const QString &strIp)
+{
+    if (bTimedOut) {
+        qDebug() << "errorTimeOut:" << "connection not opened within" << HttpQueue::HTTP_CONNECT_TIMEOUT_MS << "ms"
+                 << strIp;
+        return RequestOutcome::TimedOut;
+    }
+    qDebug() << "error:" << errorName(nError) << strError << strIp;
+    return outcomeOfError(0, QNetworkReply::NetworkError(nError));
+}
+
+void CHttp::finish(const QVariantHash &hashProperties, const QString &strIp, RequestOutcome::Outcome outcome,
+                   const QByteArray &baBody)
+{
+    const QVariant aside = hashProperties.value(QLatin1String(ASIDE_PROPERTY));
+    if (aside.isValid())
+        finishAside(aside.toULongLong(), outcome, baBody);
+    else
+        finishCommand(hashProperties, strIp, outcome, baBody);
+}
+
+void CHttp::finishAside(quint64 nAside, RequestOutcome::Outcome outcome, const QByteArray &baBody)
+{
+    const Aside_S stAside = m_hashAside.take(nAside);
+    if (stAside.pContext)
+        stAside.onDone(outcome, baBody);
+}
+
+void CHttp::finishCommand(const QVariantHash &hashProperties, const QString &strIp, RequestOutcome::Outcome outcome,
+                          const QByteArray &baBody)
+{
+    const int nCmd = getCmdIndex(hashProperties.value(QLatin1String(CMD_PROPERTY)).toString());
+    const quint64 nRequest = hashProperties.value(QLatin1String(REQUEST_PROPERTY)).toULongLong();
+    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    if (outcome != RequestOutcome::Answered) {
+        handleError(strIp, nCmd);
+    } else {
+        pOutcome->reportDelivering(nRequest, strIp, nCmd);
+        handleReply(baBody, strIp, nCmd);
+    }
+    pOutcome->reportFinished(nRequest, strIp, nCmd, outcome);
+    finishRequest();
 }
 
 void CHttp::handleReply(const QByteArray &baBody, const QString &strIp, int nCmd)

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
+#include <QHash>
+#include <QPointer>
 #include <QString>
+#include <QVariantHash>
 
 #include "net/communicationinterface.h"
 #include "net/requestoutcome.h"
 
-class QNetworkAccessManager;
+class HttpQueue;
 class QNetworkReply;
 class QNetworkRequest;
 class QUrl;
@@ -15,16 +20,27 @@ class QUrlQuery;
 /**
  * The HTTP client for the device commands; a process-wide singleton on the GUI thread.
  *
- * Every request gets a manager of its own and carries its command name in the reply's
- * "_cmd" property. A successful reply body is delivered to the receiver with the routing
- * pair of its command: "SetEnv" (0, 1), "GetEnv" (0, 0), "QueryVersion" (1, 0),
- * "Reboot" (2, 1). A failed request delivers nothing; a failed "SetEnv" raises the hub's
- * sigShowTips(1). Whenever the last request in flight has been handled, the hub's
+ * Requests go out through an HttpQueue: one network manager, a bounded number of requests
+ * under way, the rest waiting their turn in order, and a bound on the time a connection
+ * may take to open. Each reply carries its command name in the "_cmd" property. A
+ * successful reply body is delivered to the receiver with the routing pair of its command:
+ * "SetEnv" (0, 1), "GetEnv" (0, 0), "QueryVersion" (1, 0), "Reboot" (2, 1). A failed
+ * request delivers nothing; a failed "SetEnv" raises the hub's sigShowTips(1). A request
+ * counts as pending from the call that takes it, waiting or under way, until it has been
+ * handled; whenever the last pending request has been handled, the hub's
  * sigGetEnvFinished is emitted.
  *
- * Failures are network errors, HTTP error statuses, redirects (never followed), a
- * transfer stalled for longer than transferTimeout() or lasting longer than that in all,
- * and a body larger than HTTP_MAX_REPLY_BYTES (aborted as soon as the limit is passed).
+ * Failures are network errors, a connection that does not open within
+ * HttpQueue::HTTP_CONNECT_TIMEOUT_MS (the other requests waiting for the same host then
+ * fail with it, unsent), HTTP error statuses, redirects (never followed), a transfer
+ * stalled for longer than transferTimeout() or lasting longer than that in all (counted
+ * from the moment the request is sent), and a body larger than HTTP_MAX_REPLY_BYTES,
+ * aborted as soon as the limit is passed. The body is taken out of the reply as it
+ * arrives and the reply's read buffer is small, so the network thread never holds much
+ * more than the limit, whatever the body's framing and however busy the GUI thread is.
+ *
+ * Every request asks for the body as it is ("Accept-Encoding: identity"): the network
+ * layer would otherwise inflate compressed bodies on its own thread without any bound.
  *
  * Every request taken and the outcome of each are also reported to RequestOutcome.
  */
@@ -50,6 +66,16 @@ public:
     void httpGet(const QUrl &url, const QString &strCmd);
     /// Sends a POST of @p request whose body is @p body, fully encoded; tagged with @p strCmd.
     void httpPost(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd);
+    /**
+     * Sends a GET for @p url like httpGet, with the same queue, bounds and failure rules,
+     * but aside from the command batch: it is not pending, never ends a batch, is neither
+     * delivered to the receiver nor reported to RequestOutcome. @p onDone runs once, on
+     * the GUI thread from the event loop, with the outcome (Answered for a reply the
+     * client accepts, never Unreadable: the body is not parsed here) and, for Answered,
+     * the body. It never runs after @p pContext is destroyed, nor after the client is.
+     */
+    void httpGetAside(const QUrl &url, QObject *pContext,
+                      std::function<void(RequestOutcome::Outcome, const QByteArray &)> onDone);
 
     /// The transfer timeout given to later requests; HTTP_TRANSFER_TIMEOUT_MS by default.
     void setTransferTimeout(int nTimeoutMs);
@@ -58,20 +84,41 @@ public:
     int pendingCount() const;
 
 private slots:
+    void slotSent(QNetworkReply *pReply);
     void slotHttpFinished();
+    void slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int nError, const QString &strError,
+                     bool bTimedOut);
 
 private:
+    struct Aside_S
+    {
+        QPointer<QObject> pContext;
+        std::function<void(RequestOutcome::Outcome, const QByteArray &)> onDone;
+    };
+
     explicit CHttp(QObject *parent = nullptr);
 
-    QNetworkAccessManager *createManager();
     QNetworkRequest prepareRequest(const QNetworkRequest &request) const;
-    void trackReply(QNetworkReply *pReply, const QString &strCmd);
-    static void limitReplySize(QNetworkReply *pReply);
+    QVariantHash takeRequest(const QUrl &url, const QString &strCmd);
+    void limitTransferTime(QNetworkReply *pReply);
+    void limitReplySize(QNetworkReply *pReply);
     RequestOutcome::Outcome logFailure(QNetworkReply *pReply, const QString &strIp) const;
+    static RequestOutcome::Outcome logConnectFailure(int nError, const QString &strError, bool bTimedOut,
+                                                     const QString &strIp);
+    void finish(const QVariantHash &hashProperties, const QString &strIp, RequestOutcome::Outcome outcome,
+                const QByteArray &baBody);
+    void finishAside(quint64 nAside, RequestOutcome::Outcome outcome, const QByteArray &baBody);
+    void finishCommand(const QVariantHash &hashProperties, const QString &strIp, RequestOutcome::Outcome outcome,
+                       const QByteArray &baBody);
     void handleReply(const QByteArray &baBody, const QString &strIp, int nCmd);
     void handleError(const QString &strIp, int nCmd);
     void finishRequest();
 
+    HttpQueue *m_pQueue = nullptr;
+    QHash<quint64, Aside_S> m_hashAside;
+    // The body read so far of each reply under way.
+    QHash<QNetworkReply *, QByteArray> m_hashBodies;
+    quint64 m_nLastAside = 0;
     int m_nPending = 0;
     int m_nTransferTimeoutMs = HTTP_TRANSFER_TIMEOUT_MS;
 };

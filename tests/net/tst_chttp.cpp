@@ -1,14 +1,31 @@
 #include <QtTest>
 
 #include <QNetworkRequest>
+#include <QTcpSocket>
 #include <QUrlQuery>
+
+#include <atomic>
+#include <cerrno>
+#include <algorithm>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 #include "app/mainmodel.h"
 #include "core/commonsignal.h"
 #include "net/chttp.h"
+#include "net/httpqueue.h"
 #include "net/requestoutcome.h"
 #include "support/fakehttpcamera.h"
 #include "support/hubrecorder.h"
+#include "support/teststep.h"
 
 namespace {
 
@@ -35,8 +52,176 @@ QUrl cameraUrl(const FakeHttpCamera &camera, const QString &strJson)
 
 const QString kGetEnvJson = QStringLiteral(R"({"GetEnv":{"NetWork":{"nChannel":-1}}})");
 const QString kSetEnvJson = QStringLiteral(R"({"SetEnv":{}})");
+const QString kQueryVersionJson = QStringLiteral(R"({"QueryState":{"QueryVersion":{}}})");
+
+// A listening socket on a free loopback port; -1 when none can be made. A backlog of 0
+// queues exactly one connection that is never accepted.
+int listenOnLoopback(int nBacklog, quint16 &nPort)
+{
+    const int nSocket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t nLength = sizeof(address);
+    if (nSocket < 0 || ::bind(nSocket, reinterpret_cast<sockaddr *>(&address), nLength) != 0
+        || ::listen(nSocket, nBacklog) != 0 || ::getsockname(nSocket, reinterpret_cast<sockaddr *>(&address), &nLength) != 0) {
+        if (nSocket >= 0)
+            ::close(nSocket);
+        return -1;
+    }
+    nPort = ntohs(address.sin_port);
+    return nSocket;
+}
+
+QUrl loopbackUrl(quint16 nPort, const QString &strJson)
+{
+    QUrl url(QStringLiteral("http://127.0.0.1:%1/ajaxcom").arg(nPort));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("szCmd"), strJson);
+    url.setQuery(query);
+    return url;
+}
+
+/**
+ * A peer whose one listening slot is taken by a connection nobody accepts: the kernel
+ * drops every further connection attempt, which then hangs as towards a host that does
+ * not answer.
+ */
+class UnopenablePeer
+{
+public:
+    UnopenablePeer() { m_nListener = listenOnLoopback(0, m_nPort); }
+    ~UnopenablePeer()
+    {
+        if (m_nListener >= 0)
+            ::close(m_nListener);
+    }
+    // Takes the one slot; false when the peer could not be set up.
+    bool fill()
+    {
+        m_filler.connectToHost(QHostAddress::LocalHost, m_nPort);
+        return m_nListener >= 0 && m_filler.waitForConnected(kWaitMs);
+    }
+    quint16 port() const { return m_nPort; }
+
+private:
+    int m_nListener = -1;
+    quint16 m_nPort = 0;
+    QTcpSocket m_filler;
+};
+
+/**
+ * Answers one request with an endless body, on a thread of its own and with blocking
+ * writes, so that what it manages to send depends only on how much the client reads,
+ * whatever the client's GUI thread is doing. The body comes with a Content-Length, in
+ * chunks, or without length until the connection closes.
+ */
+class EndlessBodyPeer
+{
+public:
+    enum Framing { Length, Chunked, UntilClose };
+
+    explicit EndlessBodyPeer(Framing framing)
+        : m_framing(framing)
+    {
+        m_nListener = listenOnLoopback(1, m_nPort);
+        if (m_nListener >= 0)
+            m_thread = std::thread([this] { serve(); });
+    }
+    ~EndlessBodyPeer()
+    {
+        m_bStop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_nListener >= 0)
+            ::close(m_nListener);
+    }
+    bool isListening() const { return m_nListener >= 0; }
+    quint16 port() const { return m_nPort; }
+    // Body bytes the kernel has taken from the peer so far.
+    qint64 bodyBytesSent() const { return m_nSent; }
+    bool hasStarted() const { return m_nSent > 0; }
+
+    static constexpr qint64 kBodyBytes = 1024LL * 1024 * 1024;
+
+private:
+    static constexpr int kPollMs = 50;
+    static constexpr int kChunkBytes = 64 * 1024;
+
+    void serve()
+    {
+        const int nConnection = acceptOne();
+        if (nConnection < 0)
+            return;
+        // Writes give up now and then, so that a client that stops reading cannot keep
+        // the peer from ending.
+        const timeval stTimeout{0, kPollMs * 1000};
+        ::setsockopt(nConnection, SOL_SOCKET, SO_SNDTIMEO, &stTimeout, sizeof(stTimeout));
+        readHead(nConnection);
+        QByteArray baHead = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n";
+        if (m_framing == Length)
+            baHead += "Content-Length: " + QByteArray::number(kBodyBytes) + "\r\n";
+        else if (m_framing == Chunked)
+            baHead += "Transfer-Encoding: chunked\r\n";
+        else
+            baHead += "Connection: close\r\n";
+        baHead += "\r\n";
+        const QByteArray baChunk(kChunkBytes, ' ');
+        const QByteArray baFramed = m_framing == Chunked
+            ? QByteArray::number(kChunkBytes, 16) + "\r\n" + baChunk + "\r\n" : baChunk;
+        bool bOpen = sendAll(nConnection, baHead);
+        while (bOpen && !m_bStop && m_nSent < kBodyBytes) {
+            bOpen = sendAll(nConnection, baFramed);
+            if (bOpen)
+                m_nSent += kChunkBytes;
+        }
+        ::close(nConnection);
+    }
+    int acceptOne()
+    {
+        pollfd stPoll{m_nListener, POLLIN, 0};
+        while (!m_bStop) {
+            if (::poll(&stPoll, 1, kPollMs) > 0)
+                return ::accept(m_nListener, nullptr, nullptr);
+        }
+        return -1;
+    }
+    static void readHead(int nConnection)
+    {
+        QByteArray baRead;
+        char szBuffer[1024];
+        while (!baRead.contains("\r\n\r\n")) {
+            const ssize_t nRead = ::recv(nConnection, szBuffer, sizeof(szBuffer), 0);
+            if (nRead <= 0)
+                return;
+            baRead.append(szBuffer, int(nRead));
+        }
+    }
+    // Blocks until the kernel has taken every byte; false once the client has gone.
+    bool sendAll(int nConnection, const QByteArray &baBytes) const
+    {
+        qint64 nDone = 0;
+        while (nDone < baBytes.size() && !m_bStop) {
+            const ssize_t nWritten = ::send(nConnection, baBytes.constData() + nDone, size_t(baBytes.size() - nDone), MSG_NOSIGNAL);
+            if (nWritten >= 0)
+                nDone += nWritten;
+            else if (errno != EAGAIN && errno != EWOULDBLOCK)
+                return false;
+        }
+        return nDone == baBytes.size();
+    }
+
+    Framing m_framing;
+    int m_nListener = -1;
+    quint16 m_nPort = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_bStop{false};
+    std::atomic<qint64> m_nSent{0};
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(EndlessBodyPeer::Framing)
 
 class TestCHttp : public QObject
 {
@@ -64,6 +249,14 @@ private slots:
     void outcomeReported_data();
     void outcomeReported();
     void requestToNonLoopbackAddress();
+    void requestsToOneHostShareOneConnection();
+    void requestsBeyondTheBoundWait();
+    void unopenedConnectionFailsWaitingRequests();
+    void endlessBodyNotBuffered_data();
+    void endlessBodyNotBuffered();
+    void compressedBodyNotInflated();
+    void asideRequestAnswered();
+    void asideRequestAfterContextGone();
 
 private:
     void startCamera(FakeHttpCamera &camera);
@@ -326,19 +519,29 @@ void TestCHttp::replyWithoutReceiverDropped()
     QCOMPARE(camera.requests().size(), 1);
 }
 
+// Destroying the client drops its requests, under way and waiting: nothing is handled,
+// reported or sent afterwards, not even once the requests would have timed out one after
+// the other.
 void TestCHttp::destroyWithRequestInFlight()
 {
     FakeHttpCamera camera;
     startCamera(camera);
     camera.setSilent(true);
     CHttp *pFirst = CHttp::getInstance();
+    pFirst->setTransferTimeout(kShortTimeoutMs);
     pFirst->httpPost(QNetworkRequest(cameraUrl(camera, kSetEnvJson)), QUrlQuery(), QStringLiteral("SetEnv"));
+    pFirst->httpPost(QNetworkRequest(cameraUrl(camera, kSetEnvJson)), QUrlQuery(), QStringLiteral("SetEnv"));
+    QCOMPARE(pFirst->pendingCount(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(camera.requests().size(), 1, kWaitMs);
+    int nFinished = 0;
+    QObject context;
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context, [&nFinished] { ++nFinished; });
 
     CHttp::destroyInstance();
-    QTest::qWait(100);
+    QTest::qWait(kShortTimeoutMs * 4);
     QVERIFY(m_pRecorder->m_listEvents.isEmpty());
-    QCOMPARE(CHttp::getInstance()->pendingCount(), 0);
+    QCOMPARE(nFinished, 0);
+    QCOMPARE(camera.requests().size(), 1);
 }
 
 void TestCHttp::outcomeReported_data()
@@ -421,6 +624,204 @@ void TestCHttp::requestToNonLoopbackAddress()
     CHttp::getInstance()->httpPost(QNetworkRequest(cameraUrl(camera, kSetEnvJson)), QUrlQuery(), QStringLiteral("SetEnv"));
     QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), 2, kWaitMs);
     QCOMPARE(m_pRecorder->m_listEvents, (QStringList{QStringLiteral("status:%1:0").arg(address.toString()), kFinished}));
+}
+
+// Two commands to one camera: taken at once and both pending, sent one after the other,
+// in order, over one connection.
+void TestCHttp::requestsToOneHostShareOneConnection()
+{
+    FakeHttpCamera camera;
+    startCamera(camera);
+    camera.setReply(QStringLiteral("QueryVersion"), kRoutedBody);
+    camera.setReply(QStringLiteral("GetEnv"), kRoutedBody);
+    camera.setReplyDelay(QStringLiteral("QueryVersion"), kLargeDelayMs);
+    QNetworkRequest request(cameraUrl(camera, kQueryVersionJson));
+    QUrlQuery body;
+
+    CHttp::getInstance()->httpPost(request, body, QStringLiteral("QueryVersion"));
+    CHttp::getInstance()->httpGet(cameraUrl(camera, kGetEnvJson), QStringLiteral("GetEnv"));
+    QCOMPARE(CHttp::getInstance()->pendingCount(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(camera.requests().size(), 1, kWaitMs);
+    // The second is held back while the first waits for its delayed answer.
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), 1, kWaitMs);
+    QCOMPARE(m_pRecorder->m_listEvents.first(), QStringLiteral("fw:127.0.0.1:V1.2.3:V0.0.0:V0.0.0"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), 3, kWaitMs);
+    QCOMPARE(m_pRecorder->m_listEvents.mid(1), (QStringList{"eth:127.0.0.1:192.168.1.10:1", kFinished}));
+    QCOMPARE(camera.requests().size(), 2);
+    QCOMPARE(camera.requests().at(0).command, QStringLiteral("QueryVersion"));
+    QCOMPARE(camera.requests().at(1).command, QStringLiteral("GetEnv"));
+    QCOMPARE(camera.connectionCount(), 1);
+}
+
+// One host more than may be under way: its request waits, unsent, until one ends, and
+// then gets its whole transfer timeout from the moment it is sent.
+void TestCHttp::requestsBeyondTheBoundWait()
+{
+    constexpr int kCameras = HttpQueue::HTTP_MAX_IN_FLIGHT + 1;
+    constexpr int kTimeoutMs = 1000;
+    std::vector<std::unique_ptr<FakeHttpCamera>> listCamera;
+    for (int nCamera = 0; nCamera < kCameras; ++nCamera) {
+        listCamera.push_back(std::make_unique<FakeHttpCamera>());
+        STEP(startCamera(*listCamera.back()));
+        listCamera.back()->setSilent(true);
+    }
+    CHttp::getInstance()->setTransferTimeout(kTimeoutMs);
+    QElapsedTimer lastSent;
+    FakeHttpCamera &last = *listCamera.back();
+    connect(&last, &FakeHttpCamera::requestReceived, this, [&lastSent] { lastSent.start(); });
+    QElapsedTimer lastEnded;
+    QObject context;
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context,
+            [&](quint64, QString, int, int) {
+                if (lastSent.isValid() && !lastEnded.isValid() && CHttp::getInstance()->pendingCount() == 1)
+                    lastEnded.start();
+            });
+
+    for (const auto &pCamera : listCamera)
+        CHttp::getInstance()->httpGet(cameraUrl(*pCamera, kGetEnvJson), QStringLiteral("GetEnv"));
+    QCOMPARE(CHttp::getInstance()->pendingCount(), kCameras);
+    const auto received = [&listCamera] {
+        return std::count_if(listCamera.cbegin(), listCamera.cend(), [](const auto &pCamera) { return !pCamera->requests().isEmpty(); });
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(received(), long(HttpQueue::HTTP_MAX_IN_FLIGHT), kWaitMs);
+    QCOMPARE(last.connectionCount(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(last.requests().size(), 1, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents, QStringList{kFinished}, kWaitMs);
+    QCOMPARE(CHttp::getInstance()->pendingCount(), 0);
+    QVERIFY(lastSent.elapsed() >= kTimeoutMs);
+}
+
+// A host whose connection does not open: the first request ends after the connect bound,
+// and the one waiting behind it for the same host ends with it, neither of them sent.
+void TestCHttp::unopenedConnectionFailsWaitingRequests()
+{
+    UnopenablePeer peer;
+    QVERIFY(peer.fill());
+    QList<qint64> listEndedMs;
+    QElapsedTimer timer;
+    QObject context;
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context,
+            [&](quint64, QString, int, int nOutcome) {
+                QCOMPARE(nOutcome, int(RequestOutcome::TimedOut));
+                listEndedMs.append(timer.elapsed());
+            });
+    const QString strLog = QStringLiteral("errorTimeOut: connection not opened within %1 ms \"127.0.0.1\"")
+                               .arg(HttpQueue::HTTP_CONNECT_TIMEOUT_MS);
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(strLog));
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(strLog));
+
+    timer.start();
+    CHttp::getInstance()->httpPost(QNetworkRequest(loopbackUrl(peer.port(), kSetEnvJson)), QUrlQuery(), QStringLiteral("SetEnv"));
+    CHttp::getInstance()->httpGet(loopbackUrl(peer.port(), kGetEnvJson), QStringLiteral("GetEnv"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), 2, kWaitMs);
+    QCOMPARE(m_pRecorder->m_listEvents, (QStringList{kTipsFailed, kFinished}));
+    QCOMPARE(listEndedMs.size(), 2);
+    QVERIFY(listEndedMs.first() >= HttpQueue::HTTP_CONNECT_TIMEOUT_MS);
+    QVERIFY2(listEndedMs.last() - listEndedMs.first() < HttpQueue::HTTP_CONNECT_TIMEOUT_MS / 2,
+             qPrintable(QStringLiteral("ended at %1 and %2 ms").arg(listEndedMs.first()).arg(listEndedMs.last())));
+}
+
+void TestCHttp::endlessBodyNotBuffered_data()
+{
+    QTest::addColumn<EndlessBodyPeer::Framing>("framing");
+
+    QTest::newRow("Content-Length") << EndlessBodyPeer::Length;
+    QTest::newRow("chunked") << EndlessBodyPeer::Chunked;
+    QTest::newRow("until close") << EndlessBodyPeer::UntilClose;
+}
+
+// The size limit holds where the bytes are buffered, not only where they are read: while
+// the GUI thread is busy, the network thread must stop reading at the limit. What the peer
+// gets rid of then is the limit plus the kernel's socket buffers, far below the amount
+// an unbounded reader takes in the same time.
+void TestCHttp::endlessBodyNotBuffered()
+{
+    QFETCH(EndlessBodyPeer::Framing, framing);
+    constexpr qint64 kMostSentBytes = 32 * CHttp::HTTP_MAX_REPLY_BYTES;
+    constexpr int kBusyMs = 1500;
+    EndlessBodyPeer peer(framing);
+    QVERIFY(peer.isListening());
+    CHttp::getInstance()->setTransferTimeout(kLongTimeoutMs);
+    QTest::ignoreMessage(QtDebugMsg, "error: reply body larger than 1048576 bytes, aborted \"127.0.0.1\"");
+
+    CHttp::getInstance()->httpGet(loopbackUrl(peer.port(), kGetEnvJson), QStringLiteral("GetEnv"));
+    QTRY_VERIFY_WITH_TIMEOUT(peer.hasStarted(), kWaitMs);
+    // The GUI thread does nothing else for a while, as on a loaded machine.
+    QTest::qSleep(kBusyMs);
+    QVERIFY2(peer.bodyBytesSent() < kMostSentBytes, qPrintable(QString::number(peer.bodyBytesSent())));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents, QStringList{kFinished}, kWaitMs);
+}
+
+// A compressed answer stays as it came: the request asks for none, and what a camera sends
+// compressed anyway is handed on unread, so no parser can use it and nothing inflates it.
+void TestCHttp::compressedBodyNotInflated()
+{
+    FakeHttpCamera camera;
+    startCamera(camera);
+    camera.setReply(QStringLiteral("GetEnv"), qCompress(kRoutedBody).mid(int(sizeof(quint32))));
+    camera.setReplyHeader(QStringLiteral("GetEnv"), "Content-Encoding", "deflate");
+    int nOutcome = -1;
+    QObject context;
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context,
+            [&nOutcome](quint64, QString, int, int nEnded) { nOutcome = nEnded; });
+
+    CHttp::getInstance()->httpGet(cameraUrl(camera, kGetEnvJson), QStringLiteral("GetEnv"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents, QStringList{kFinished}, kWaitMs);
+    QCOMPARE(nOutcome, int(RequestOutcome::Unreadable));
+    QCOMPARE(camera.requests().first().headers.value("accept-encoding"), QByteArray("identity"));
+}
+
+// Outside the batch: the body comes back to the caller, and nothing else hears of it.
+void TestCHttp::asideRequestAnswered()
+{
+    FakeHttpCamera camera;
+    startCamera(camera);
+    camera.setReply(QStringLiteral("GetEnv"), kRoutedBody);
+    int nReports = 0;
+    QObject context;
+    const auto count = [&nReports] { ++nReports; };
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestStarted, &context, count);
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context, count);
+    QList<QPair<int, QByteArray>> listDone;
+
+    CHttp::getInstance()->httpGetAside(cameraUrl(camera, kGetEnvJson), &context,
+                                       [&listDone](RequestOutcome::Outcome outcome, const QByteArray &baBody) {
+                                           listDone.append(qMakePair(int(outcome), baBody));
+                                       });
+    QCOMPARE(CHttp::getInstance()->pendingCount(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(listDone.size(), 1, kWaitMs);
+    QCOMPARE(listDone.first(), qMakePair(int(RequestOutcome::Answered), kRoutedBody));
+    QCOMPARE(camera.requests().first().command, QStringLiteral("GetEnv"));
+    QCOMPARE(camera.requests().first().headers.value("accept-encoding"), QByteArray("identity"));
+    QCOMPARE(CHttp::getInstance()->pendingCount(), 0);
+    QVERIFY(m_pRecorder->m_listEvents.isEmpty());
+    QCOMPARE(nReports, 0);
+}
+
+// A caller gone before its answer is not called back; the request after it, to the same
+// camera and so handled after it, shows that the answer has been through.
+void TestCHttp::asideRequestAfterContextGone()
+{
+    FakeHttpCamera camera;
+    startCamera(camera);
+    camera.setReply(QStringLiteral("GetEnv"), kRoutedBody);
+    camera.setReplyDelay(QStringLiteral("GetEnv"), kLargeDelayMs);
+    auto *pGone = new QObject;
+    int nGoneCalls = 0;
+    QList<int> listLater;
+    QObject context;
+
+    CHttp::getInstance()->httpGetAside(cameraUrl(camera, kGetEnvJson), pGone,
+                                       [&nGoneCalls](RequestOutcome::Outcome, const QByteArray &) { ++nGoneCalls; });
+    CHttp::getInstance()->httpGetAside(cameraUrl(camera, kGetEnvJson), &context,
+                                       [&listLater](RequestOutcome::Outcome outcome, const QByteArray &) {
+                                           listLater.append(outcome);
+                                       });
+    QTRY_COMPARE_WITH_TIMEOUT(camera.requests().size(), 1, kWaitMs);
+    delete pGone;
+    QTRY_COMPARE_WITH_TIMEOUT(listLater, QList<int>{RequestOutcome::Answered}, kWaitMs);
+    QCOMPARE(camera.requests().size(), 2);
+    QCOMPARE(nGoneCalls, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCHttp)

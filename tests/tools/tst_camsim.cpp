@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/quillbootsearch_s.h"
+#include "support/teststep.h"
 
 namespace {
 
@@ -89,6 +90,23 @@ RawAnswer_S splitAnswer(const QByteArray &baAnswer)
     return stAnswer;
 }
 
+// The body of a chunked answer without its framing; what cannot be read as chunks is left out.
+QByteArray dechunked(const QByteArray &baChunked)
+{
+    QByteArray baBody;
+    int nPos = 0;
+    while (nPos < baChunked.size()) {
+        const int nLineEnd = baChunked.indexOf("\r\n", nPos);
+        bool bOk = false;
+        const int nSize = baChunked.mid(nPos, nLineEnd - nPos).toInt(&bOk, 16);
+        if (nLineEnd < 0 || !bOk || nSize == 0)
+            break;
+        baBody += baChunked.mid(nLineEnd + 2, nSize);
+        nPos = nLineEnd + 2 + nSize + 2;
+    }
+    return baBody;
+}
+
 } // namespace
 
 class TestCamSim : public QObject
@@ -132,6 +150,9 @@ private:
     QNetworkReply *sendCommand(const QString &strCmd, const QString &strAddress, const QByteArray &baJson);
     QByteArray rawExchange(const QString &strAddress, const QByteArray &baRequest, int nTimeoutMs = kAnswerTimeoutMs);
     QStringList cameraLinesOfRun(const QStringList &listExtra);
+    void verifyPlausibleFlood(int nCount);
+    void verifyOversizedBody(const RawAnswer_S &stAnswer, const QString &strFraming);
+    void verifyGzipBomb(const RawAnswer_S &stAnswer);
 
     QProcess *m_pSim = nullptr;
     QByteArray m_baOutput;
@@ -570,13 +591,15 @@ void TestCamSim::hostileSearchReplies_data()
                                                  "127.77.0.11" + QString(53, QLatin1Char('1'))};
     QTest::newRow("random-bytes") << "random-bytes" << QStringList {};
     QTest::newRow("flood") << "flood" << QStringList {};
+    QTest::newRow("plausible-flood") << "plausible-flood" << QStringList {};
 }
 
 void TestCamSim::hostileSearchReplies()
 {
     QFETCH(QString, strMode);
     QFETCH(QStringList, listTexts);
-    constexpr int kFloodCount = 300;
+    // Few enough that the socket's receive buffer holds them all.
+    constexpr int kFloodCount = 100;
     QVERIFY(startSim({"--cameras", "1", "--hostile", strMode, "--flood-count", QString::number(kFloodCount)}));
     QCOMPARE(cameraFields(1).value("hostile"), strMode);
     m_pSearch->writeDatagram(searchRequest(9), QHostAddress(kGroup), kSearchPort);
@@ -585,6 +608,10 @@ void TestCamSim::hostileSearchReplies()
         QTRY_VERIFY(m_listDatagrams.size() > 2);
         QVERIFY(m_listDatagrams.size() <= kFloodCount + 2);
         QCOMPARE(lines(QStringLiteral("SEARCH-REPLY")).size(), 2);
+        return;
+    }
+    if (strMode == QLatin1String("plausible-flood")) {
+        STEP(verifyPlausibleFlood(kFloodCount));
         return;
     }
     const int nExpected = strMode == QLatin1String("random-bytes") ? 3 : listTexts.size();
@@ -602,21 +629,51 @@ void TestCamSim::hostileSearchReplies()
     QCOMPARE(listReceived, listTexts);
 }
 
+// The flood's replies reach the requester as well-formed records, each with an address of
+// the camera subnet (127.77.0.0/16) that no camera has, all distinct, from the top down.
+void TestCamSim::verifyPlausibleFlood(int nCount)
+{
+    const QString strFirst = QStringLiteral("127.77.255.254");
+    QTRY_COMPARE(lines(QStringLiteral("FLOOD-DONE")), QStringList {QStringLiteral("FLOOD-DONE cam=1 sent=%1").arg(nCount)});
+    QVERIFY(lastLine(QStringLiteral("FLOOD")).endsWith(QStringLiteral(" count=%1 first=%2 last=127.77.255.155").arg(nCount).arg(strFirst)));
+    QTRY_COMPARE(m_listDatagrams.size(), nCount + 2);
+    QSet<QString> setAddresses;
+    const QHostAddress subnet(QStringLiteral("127.77.0.0"));
+    for (const QByteArray &baReply : qAsConst(m_listDatagrams)) {
+        QCOMPARE(baReply.size(), kSearchRecordSize);
+        const QuillbootSearch_S stRecord = searchRecordFromBytes(baReply);
+        QCOMPARE(qFromLittleEndian<quint32>(baReply.constData()), kMagic);
+        QCOMPARE(qFromLittleEndian<quint32>(baReply.constData() + 4), 9u);
+        const QHostAddress address(searchRecordAddress(stRecord));
+        QVERIFY(address.isInSubnet(subnet, 16));
+        setAddresses.insert(address.toString());
+    }
+    QCOMPARE(setAddresses.size(), nCount + 2);
+    QVERIFY(setAddresses.contains(strFirst));
+    QVERIFY(setAddresses.contains(camAddress(0)));
+    QVERIFY(setAddresses.contains(camAddress(1)));
+}
+
 void TestCamSim::hostileHttpAnswers_data()
 {
     QTest::addColumn<QString>("strMode");
-    QTest::newRow("invalid-json") << "invalid-json";
-    QTest::newRow("redirect") << "redirect";
-    QTest::newRow("oversized-body") << "oversized-body";
-    QTest::newRow("random-bytes") << "random-bytes";
-    QTest::newRow("trickle") << "trickle";
-    QTest::newRow("never-answer") << "never-answer";
+    QTest::addColumn<QStringList>("listExtra");
+    QTest::newRow("invalid-json") << "invalid-json" << QStringList {};
+    QTest::newRow("redirect") << "redirect" << QStringList {};
+    QTest::newRow("oversized-body") << "oversized-body" << QStringList {};
+    QTest::newRow("oversized-body chunked") << "oversized-body" << QStringList {"--oversize-framing", "chunked"};
+    QTest::newRow("oversized-body until close") << "oversized-body" << QStringList {"--oversize-framing", "close"};
+    QTest::newRow("gzip-bomb") << "gzip-bomb" << QStringList {"--bomb-mb", "4"};
+    QTest::newRow("random-bytes") << "random-bytes" << QStringList {};
+    QTest::newRow("trickle") << "trickle" << QStringList {};
+    QTest::newRow("never-answer") << "never-answer" << QStringList {};
 }
 
 void TestCamSim::hostileHttpAnswers()
 {
     QFETCH(QString, strMode);
-    QVERIFY(startSim({"--cameras", "1", "--hostile", strMode, "--oversize-mb", "1", "--trickle-ms", "1"}));
+    QFETCH(QStringList, listExtra);
+    QVERIFY(startSim(QStringList {"--cameras", "1", "--hostile", strMode, "--oversize-mb", "1", "--trickle-ms", "1"} + listExtra));
     const QByteArray baRequest = "GET /ajaxcom?szCmd=" + QUrl::toPercentEncoding(QString::fromLatin1(kGetEnvJson))
         + " HTTP/1.1\r\nConnection: close\r\n\r\n";
     const QByteArray baAnswer = rawExchange(camAddress(1), baRequest, strMode == QLatin1String("never-answer") ? kSilenceMs : kAnswerTimeoutMs);
@@ -633,10 +690,9 @@ void TestCamSim::hostileHttpAnswers()
         QCOMPARE(splitAnswer(rawExchange(QStringLiteral("127.77.0.12"), baRequest)).nStatus, 404);
         QTRY_VERIFY(lastLine(QStringLiteral("REQ")).startsWith("REQ cam=trap ip=127.77.0.12 cmd=GetEnv "));
     } else if (strMode == QLatin1String("oversized-body")) {
-        QCOMPARE(stAnswer.nStatus, 200);
-        QVERIFY(stAnswer.baHead.contains("\r\nContent-Length: 1048576"));
-        QCOMPARE(stAnswer.baBody.size(), 1048576);
-        QCOMPARE(parseError.error, QJsonParseError::NoError);
+        STEP(verifyOversizedBody(stAnswer, listExtra.value(1)));
+    } else if (strMode == QLatin1String("gzip-bomb")) {
+        STEP(verifyGzipBomb(stAnswer));
     } else if (strMode == QLatin1String("random-bytes")) {
         QCOMPARE(baAnswer.size(), 1024);
         QCOMPARE(stAnswer.nStatus, 0);
@@ -648,6 +704,45 @@ void TestCamSim::hostileHttpAnswers()
         QTRY_VERIFY(lastLine(QStringLiteral("REPLY")).endsWith(" status=- hostile=never-answer"));
     }
     QCOMPARE(command(QStringLiteral("GetEnv"), camAddress(0), kGetEnvJson).nStatus, 200);
+}
+
+// One MiB of JSON, framed as asked: with its length, in chunks, or until the close.
+void TestCamSim::verifyOversizedBody(const RawAnswer_S &stAnswer, const QString &strFraming)
+{
+    constexpr int kBodyBytes = 1048576;
+    QCOMPARE(stAnswer.nStatus, 200);
+    QByteArray baBody = stAnswer.baBody;
+    if (strFraming == QLatin1String("chunked")) {
+        QVERIFY(stAnswer.baHead.contains("\r\nTransfer-Encoding: chunked"));
+        QVERIFY(!stAnswer.baHead.contains("Content-Length"));
+        baBody = dechunked(stAnswer.baBody);
+    } else if (strFraming == QLatin1String("close")) {
+        QVERIFY(!stAnswer.baHead.contains("Content-Length"));
+        QVERIFY(!stAnswer.baHead.contains("Transfer-Encoding"));
+        QVERIFY(stAnswer.baHead.contains("\r\nConnection: close"));
+    } else {
+        QVERIFY(stAnswer.baHead.contains("\r\nContent-Length: 1048576"));
+    }
+    QCOMPARE(baBody.size(), kBodyBytes);
+    QJsonParseError parseError;
+    QJsonDocument::fromJson(baBody, &parseError);
+    QCOMPARE(parseError.error, QJsonParseError::NoError);
+}
+
+// Under a hundredth of its inflated size on the wire; inflated by the network layer, which
+// asks for gzip by default, it is 4 MiB of spaces (rounded up to 1 + a multiple of 258).
+void TestCamSim::verifyGzipBomb(const RawAnswer_S &stAnswer)
+{
+    constexpr int kInflatedBytes = 4 * 1048576;
+    constexpr int kCopy = 258;
+    QCOMPARE(stAnswer.nStatus, 200);
+    QVERIFY(stAnswer.baHead.contains("\r\nContent-Encoding: gzip"));
+    QVERIFY(stAnswer.baBody.startsWith(QByteArray::fromHex("1f8b08")));
+    QVERIFY(stAnswer.baBody.size() < kInflatedBytes / 100);
+    const HttpResult_S stInflated = command(QStringLiteral("GetEnv"), camAddress(1), kGetEnvJson);
+    QCOMPARE(stInflated.nStatus, 200);
+    QCOMPARE(stInflated.baBody.size(), 1 + (kInflatedBytes - 1 + kCopy - 1) / kCopy * kCopy);
+    QCOMPARE(stInflated.baBody.count(' '), stInflated.baBody.size());
 }
 
 void TestCamSim::camerasAreDeterministicFromTheSeed()
@@ -672,6 +767,8 @@ void TestCamSim::invalidOptionsAreRefused_data()
     QTest::newRow("bad mask") << QStringList {"--interface", "lo", "--mask", "255.0.255.0"};
     QTest::newRow("bad address") << QStringList {"--interface", "lo", "--addresses", "127.77.0.10,300.1.1.1"};
     QTest::newRow("shared with one camera") << QStringList {"--interface", "lo", "--cameras", "1", "--shared-address"};
+    QTest::newRow("unknown framing") << QStringList {"--interface", "lo", "--oversize-framing", "gzip"};
+    QTest::newRow("bomb too large") << QStringList {"--interface", "lo", "--bomb-mb", "4096"};
 }
 
 void TestCamSim::invalidOptionsAreRefused()

@@ -6,6 +6,7 @@
 
 #include "tools/camsim/ajaxhandler.h"
 #include "tools/camsim/camerafleet.h"
+#include "tools/camsim/gzipbomb.h"
 #include "tools/camsim/httpconnection.h"
 #include "tools/camsim/requestlog.h"
 
@@ -112,7 +113,7 @@ void CameraServer::answer(HttpConnection *pConnection, int nCamera, const HttpRe
         return;
     }
     if (pCamera->eHostile == HostileMode::None || pCamera->eHostile == HostileMode::BadAddress
-        || pCamera->eHostile == HostileMode::Flood)
+        || pCamera->eHostile == HostileMode::Flood || pCamera->eHostile == HostileMode::PlausibleFlood)
         answerNormally(pConnection, *pCamera, stCommand, false);
     else
         answerHostile(pConnection, *pCamera, stRequest, stCommand);
@@ -129,6 +130,9 @@ void CameraServer::answerHostile(HttpConnection *pConnection, SimCamera_S &stCam
         return;
     case HostileMode::OversizedBody:
         logReply(strCamera, stCommand.strCmd, HttpStatus::kOk, strMode + answerOversized(pConnection));
+        return;
+    case HostileMode::GzipBomb:
+        logReply(strCamera, stCommand.strCmd, HttpStatus::kOk, strMode + answerGzipBomb(pConnection));
         return;
     case HostileMode::InvalidJson:
         logReply(strCamera, stCommand.strCmd, HttpStatus::kOk, strMode + answerInvalidJson(pConnection));
@@ -160,9 +164,28 @@ QString CameraServer::answerOversized(HttpConnection *pConnection)
     HttpReply_S stHead = AjaxHandler::jsonReply({});
     stHead.baBody.clear();
     QByteArray baHead = HttpConnection::serialise(stHead, false);
-    baHead.replace("Content-Length: 0", "Content-Length: " + QByteArray::number(nSize));
-    pConnection->streamBody(baHead, nSize);
+    switch (m_stConfig.eOversizeFraming) {
+    case BodyFraming::Length:
+        baHead.replace("Content-Length: 0", "Content-Length: " + QByteArray::number(nSize));
+        break;
+    case BodyFraming::Chunked:
+        baHead.replace("Content-Length: 0", "Transfer-Encoding: chunked");
+        break;
+    case BodyFraming::Close:
+        baHead.replace("Content-Length: 0\r\n", "");
+        break;
+    }
+    pConnection->streamBody(baHead, nSize, m_stConfig.eOversizeFraming == BodyFraming::Chunked);
     return QStringLiteral(" bytes=%1").arg(nSize);
+}
+
+QString CameraServer::answerGzipBomb(HttpConnection *pConnection)
+{
+    HttpReply_S stReply = AjaxHandler::jsonReply({});
+    stReply.listHeaders << qMakePair(QByteArray("Content-Encoding"), QByteArray("gzip"));
+    stReply.baBody = GzipBomb::body(m_stConfig.nBombMb);
+    pConnection->sendReply(stReply);
+    return QStringLiteral(" bytes=%1 inflated-mb=%2").arg(stReply.baBody.size()).arg(m_stConfig.nBombMb);
 }
 
 QString CameraServer::answerInvalidJson(HttpConnection *pConnection)

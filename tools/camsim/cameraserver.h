@@ -47,6 +47,7 @@ private:
                        const AjaxCommand_S &stCommand);
     QString answerRandomBytes(HttpConnection *pConnection);
     QString answerOversized(HttpConnection *pConnection);
+    QString answerGzipBomb(HttpConnection *pConnection);
     QString answerInvalidJson(HttpConnection *pConnection);
     QString answerRedirect(HttpConnection *pConnection, const HttpRequest_S &stRequest);
     void answerNormally(HttpConnection *pConnection, SimCamera_S &stCamera, const AjaxCommand_S &stCommand, bool bTrickle);

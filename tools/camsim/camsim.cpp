@@ -2,7 +2,10 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include "tools/camsim/cameraserver.h"
+#include "tools/camsim/gzipbomb.h"
 #include "tools/camsim/searchresponder.h"
 
 namespace {
@@ -37,9 +40,19 @@ bool CamSim::start()
     }
     if (!openListeners())
         return false;
+    prepareGzipBomb();
     m_log.write(QStringLiteral("READY cameras=%1 interface=%2 group=234.200.200.1:54362 http-port=%3")
                     .arg(m_fleet.cameras().size()).arg(m_stConfig.strInterface).arg(m_stConfig.nHttpPort));
     return true;
+}
+
+// Building a large bomb takes seconds; done before READY, so that no answer waits for it.
+void CamSim::prepareGzipBomb()
+{
+    const QList<SimCamera_S> &listCameras = m_fleet.cameras();
+    if (std::any_of(listCameras.cbegin(), listCameras.cend(),
+                    [](const SimCamera_S &stCamera) { return stCamera.eHostile == HostileMode::GzipBomb; }))
+        GzipBomb::body(m_stConfig.nBombMb);
 }
 
 void CamSim::printCameras()

@@ -32,6 +32,7 @@ private slots:
 
 private:
     void printCameras();
+    void prepareGzipBomb();
     bool openListeners();
     CameraServer *serverFor(const QString &strAddress);
     void finishReboot(int nCamera);

@@ -31,6 +31,8 @@ struct CamSimConfig_S
     QString strTrapAddress;
     int nFloodCount = 10000;
     int nOversizeMb = 100;
+    BodyFraming eOversizeFraming = BodyFraming::Length;
+    int nBombMb = 768;
     int nTrickleMs = 1000;
     QString strLogFile;
     bool bManageAddresses = false;

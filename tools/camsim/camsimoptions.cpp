@@ -9,6 +9,8 @@ namespace {
 constexpr int kMaxCameras = 250;
 constexpr int kMaxFloodCount = 100000;
 constexpr int kMaxOversizeMb = 1024;
+// The gzip trailer holds the inflated size modulo 2^32; below 4 GiB it is exact.
+constexpr int kMaxBombMb = 4095;
 constexpr int kMaxDelayMs = 600000;
 constexpr int kMaxPort = 65535;
 constexpr QLatin1Char kCameraSeparator(':');
@@ -32,6 +34,8 @@ const QString kOptTrap = QStringLiteral("trap-address");
 const QString kOptFloodCount = QStringLiteral("flood-count");
 const QString kOptOversizeMb = QStringLiteral("oversize-mb");
 const QString kOptTrickleMs = QStringLiteral("trickle-ms");
+const QString kOptOversizeFraming = QStringLiteral("oversize-framing");
+const QString kOptBombMb = QStringLiteral("bomb-mb");
 const QString kOptLog = QStringLiteral("log");
 const QString kOptManage = QStringLiteral("manage-addresses");
 const QString kOptPrint = QStringLiteral("print-addresses");
@@ -39,6 +43,17 @@ const QString kOptExitWithParent = QStringLiteral("exit-with-parent");
 
 const QString kDefaultBase = QStringLiteral("10.77.0.10");
 const QString kDefaultMask = QStringLiteral("255.255.0.0");
+
+struct FramingName {
+    BodyFraming eFraming;
+    const char *pszName;
+};
+
+constexpr FramingName kFramingNames[] = {
+    {BodyFraming::Length, "length"},
+    {BodyFraming::Chunked, "chunked"},
+    {BodyFraming::Close, "close"},
+};
 
 } // namespace
 
@@ -74,6 +89,9 @@ void CamSimOptions::addOptions()
         {kOptTrap, QStringLiteral("Address that redirects point to; never announced (default: next free address)."), QStringLiteral("ADDR")},
         {kOptFloodCount, QStringLiteral("Datagrams a flood camera sends per search (default 10000)."), QStringLiteral("N")},
         {kOptOversizeMb, QStringLiteral("Body size of oversized answers in MiB (default 100)."), QStringLiteral("N")},
+        {kOptOversizeFraming, QStringLiteral("How oversized answers are delimited: length (Content-Length, default), chunked, or close (no length)."),
+         QStringLiteral("FRAMING")},
+        {kOptBombMb, QStringLiteral("Size in MiB that gzip-bomb bodies inflate to (default 768)."), QStringLiteral("N")},
         {kOptTrickleMs, QStringLiteral("Interval between the bytes of a trickled answer (default 1000)."), QStringLiteral("N")},
         {kOptLog, QStringLiteral("Also append every output line to FILE."), QStringLiteral("FILE")},
         {kOptManage, QStringLiteral("Add missing addresses (trap, reboot targets) to --interface with 'ip addr add' (root, lab namespace only).")},
@@ -104,10 +122,26 @@ bool CamSimOptions::readCounts()
         && readInt(kOptRebootMs, 0, kMaxDelayMs, m_stConfig.nRebootMs)
         && readInt(kOptFloodCount, 0, kMaxFloodCount, m_stConfig.nFloodCount)
         && readInt(kOptOversizeMb, 1, kMaxOversizeMb, m_stConfig.nOversizeMb)
-        && readInt(kOptTrickleMs, 1, kMaxDelayMs, m_stConfig.nTrickleMs);
+        && readInt(kOptTrickleMs, 1, kMaxDelayMs, m_stConfig.nTrickleMs)
+        && readInt(kOptBombMb, 1, kMaxBombMb, m_stConfig.nBombMb)
+        && readFraming();
     m_stConfig.nHttpPort = quint16(nPort);
     m_stConfig.nSeed = quint32(nSeed);
     return bRead;
+}
+
+bool CamSimOptions::readFraming()
+{
+    if (!m_parser.isSet(kOptOversizeFraming))
+        return true;
+    const QString strName = m_parser.value(kOptOversizeFraming);
+    for (const FramingName &stName : kFramingNames) {
+        if (strName == QLatin1String(stName.pszName)) {
+            m_stConfig.eOversizeFraming = stName.eFraming;
+            return true;
+        }
+    }
+    return fail(QStringLiteral("--oversize-framing expects length, chunked or close, got ") + strName);
 }
 
 bool CamSimOptions::readAddresses()

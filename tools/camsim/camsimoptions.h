@@ -20,6 +20,7 @@ public:
 private:
     void addOptions();
     bool readCounts();
+    bool readFraming();
     bool readAddresses();
     bool readNetwork();
     bool readPerCameraValues();

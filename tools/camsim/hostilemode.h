@@ -15,6 +15,15 @@ enum class HostileMode {
     Redirect,      // HTTP 302 to an address no search reply carries
     Trickle,       // HTTP answers sent one byte at a time
     NeverAnswer,   // HTTP requests read and never answered
+    PlausibleFlood, // a bounded flood of well-formed search replies, each with another address
+    GzipBomb,      // HTTP answers whose small gzip body inflates to a huge one
+};
+
+// How an oversized body is delimited.
+enum class BodyFraming {
+    Length,  // Content-Length
+    Chunked, // Transfer-Encoding: chunked
+    Close,   // no length: the body ends when the connection closes
 };
 
 struct HostileModeName {
@@ -32,6 +41,8 @@ constexpr HostileModeName kHostileModeNames[] = {
     {HostileMode::Redirect, "redirect"},
     {HostileMode::Trickle, "trickle"},
     {HostileMode::NeverAnswer, "never-answer"},
+    {HostileMode::PlausibleFlood, "plausible-flood"},
+    {HostileMode::GzipBomb, "gzip-bomb"},
 };
 
 inline QString hostileModeName(HostileMode eMode)

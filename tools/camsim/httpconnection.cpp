@@ -10,6 +10,7 @@ constexpr qint64 kStreamChunk = 64 * 1024;
 constexpr qint64 kStreamLowWater = 256 * 1024;
 const QByteArray kHeadEnd = "\r\n\r\n";
 const QByteArray kLineEnd = "\r\n";
+const QByteArray kLastChunk = "0\r\n\r\n";
 const QByteArray kStreamPrefix = "{\"nRetVal\":0,\"szPad\":\"";
 const QByteArray kStreamSuffix = "\"}";
 constexpr char kStreamFill = 'x';
@@ -165,10 +166,11 @@ void HttpConnection::sendRawAndClose(const QByteArray &baBytes)
     closeGracefully();
 }
 
-void HttpConnection::streamBody(const QByteArray &baHead, qint64 nBodySize)
+void HttpConnection::streamBody(const QByteArray &baHead, qint64 nBodySize, bool bChunked)
 {
     m_nStreamSize = nBodySize;
     m_nStreamOffset = 0;
+    m_bStreamChunked = bChunked;
     m_bClosing = true;
     m_pSocket->write(baHead);
     slotBytesWritten();
@@ -178,10 +180,13 @@ void HttpConnection::slotBytesWritten()
 {
     while (m_nStreamOffset < m_nStreamSize && m_pSocket->bytesToWrite() < kStreamLowWater) {
         const qint64 nLength = qMin(kStreamChunk, m_nStreamSize - m_nStreamOffset);
-        m_pSocket->write(streamChunk(m_nStreamOffset, nLength));
+        const QByteArray baChunk = streamChunk(m_nStreamOffset, nLength);
+        m_pSocket->write(m_bStreamChunked ? QByteArray::number(nLength, 16) + kLineEnd + baChunk + kLineEnd : baChunk);
         m_nStreamOffset += nLength;
     }
     if (m_nStreamSize > 0 && m_nStreamOffset == m_nStreamSize) {
+        if (m_bStreamChunked)
+            m_pSocket->write(kLastChunk);
         m_nStreamSize = 0;
         m_pSocket->disconnectFromHost();
     }

@@ -23,8 +23,8 @@ public:
     // Writes baBytes as they are (no HTTP framing) and closes.
     void sendRawAndClose(const QByteArray &baBytes);
     // Writes baHead, then a generated JSON body of nBodySize bytes, keeping little in the
-    // socket's buffer at a time.
-    void streamBody(const QByteArray &baHead, qint64 nBodySize);
+    // socket's buffer at a time, in chunked framing when bChunked; closes at the end.
+    void streamBody(const QByteArray &baHead, qint64 nBodySize, bool bChunked);
     // Writes baBytes one byte per nIntervalMs.
     void trickle(const QByteArray &baBytes, int nIntervalMs);
     // Closes after the pending bytes are written (aborting after 2 s), dropping further
@@ -57,6 +57,7 @@ private:
     bool m_bKeepAlive = true;
     qint64 m_nStreamSize = 0;
     qint64 m_nStreamOffset = 0;
+    bool m_bStreamChunked = false;
     QByteArray m_baTrickle;
     int m_nTrickleOffset = 0;
     QTimer m_trickleTimer;

@@ -1,12 +1,15 @@
 #include "tools/camsim/searchresponder.h"
 
 #include <QNetworkInterface>
+#include <QSet>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/quillbootsearch_s.h"
 #include "tools/camsim/camerafleet.h"
+#include "tools/camsim/ipv4text.h"
 #include "tools/camsim/requestlog.h"
 
 namespace {
@@ -40,6 +43,7 @@ SearchResponder::SearchResponder(const CamSimConfig_S &stConfig, CameraFleet *pF
     , m_pFleet(pFleet)
     , m_pLog(pLog)
     , m_random(stConfig.nSeed)
+    , m_listPlausible(plausibleAddresses(stConfig, *pFleet))
 {
     m_floodTimer.setInterval(kFloodIntervalMs);
     connect(&m_floodTimer, &QTimer::timeout, this, &SearchResponder::slotSendFloodBatch);
@@ -113,11 +117,12 @@ void SearchResponder::answerAsCamera(const SimCamera_S &stCamera, const QByteArr
     const QList<QByteArray> listReplies = repliesOf(stCamera, baRequest);
     const int nCamera = stCamera.nIndex;
     const bool bFlood = stCamera.eHostile == HostileMode::Flood;
-    QTimer::singleShot(stCamera.nDelayMs, this, [this, nCamera, listReplies, requester, bFlood]() {
+    const bool bPlausible = stCamera.eHostile == HostileMode::PlausibleFlood;
+    QTimer::singleShot(stCamera.nDelayMs, this, [this, nCamera, listReplies, requester, baRequest, bFlood, bPlausible]() {
         for (const QByteArray &baReply : listReplies)
             sendReply(nCamera, baReply, requester);
-        if (bFlood)
-            startFlood(nCamera, requester);
+        if (bFlood || bPlausible)
+            startFlood(nCamera, requester, baRequest, bPlausible);
     });
 }
 
@@ -181,7 +186,7 @@ void SearchResponder::sendReply(int nCamera, const QByteArray &baReply, const QH
     m_pLog->write(strLine);
 }
 
-void SearchResponder::startFlood(int nCamera, const QHostAddress &requester)
+void SearchResponder::startFlood(int nCamera, const QHostAddress &requester, const QByteArray &baRequest, bool bPlausible)
 {
     if (m_floodTimer.isActive()) {
         m_pLog->write(QStringLiteral("FLOOD cam=%1 to=%2:%3 skipped=busy").arg(nCamera).arg(requester.toString()).arg(kReplyPort));
@@ -189,20 +194,54 @@ void SearchResponder::startFlood(int nCamera, const QHostAddress &requester)
     }
     m_nFloodCamera = nCamera;
     m_floodTarget = requester;
-    m_nFloodLeft = m_stConfig.nFloodCount;
+    m_baFloodRequest = baRequest;
+    m_bPlausibleFlood = bPlausible;
+    m_nFloodLeft = bPlausible ? m_listPlausible.size() : m_stConfig.nFloodCount;
     m_nFloodSent = 0;
-    m_pLog->write(QStringLiteral("FLOOD cam=%1 to=%2:%3 count=%4").arg(nCamera).arg(requester.toString()).arg(kReplyPort).arg(m_nFloodLeft));
+    QString strLine = QStringLiteral("FLOOD cam=%1 to=%2:%3 count=%4").arg(nCamera).arg(requester.toString()).arg(kReplyPort).arg(m_nFloodLeft);
+    if (bPlausible && !m_listPlausible.isEmpty())
+        strLine += QStringLiteral(" first=%1 last=%2").arg(m_listPlausible.first(), m_listPlausible.last());
+    m_pLog->write(strLine);
     m_floodTimer.start();
 }
 
 void SearchResponder::slotSendFloodBatch()
 {
     for (int nBatch = 0; nBatch < kFloodBatch && m_nFloodLeft > 0; ++nBatch, --m_nFloodLeft) {
-        if (m_sendSocket.writeDatagram(randomBytes(1 + int(m_random.bounded(kMaxFloodDatagram))), m_floodTarget, kReplyPort) >= 0)
+        if (m_sendSocket.writeDatagram(floodDatagram(), m_floodTarget, kReplyPort) >= 0)
             ++m_nFloodSent;
     }
     if (m_nFloodLeft > 0)
         return;
     m_floodTimer.stop();
     m_pLog->write(QStringLiteral("FLOOD-DONE cam=%1 sent=%2").arg(m_nFloodCamera).arg(m_nFloodSent));
+}
+
+QByteArray SearchResponder::floodDatagram()
+{
+    if (m_bPlausibleFlood)
+        return replyRecord(m_baFloodRequest, m_listPlausible.at(m_listPlausible.size() - m_nFloodLeft).toLatin1());
+    return randomBytes(1 + int(m_random.bounded(kMaxFloodDatagram)));
+}
+
+// --flood-count host addresses of camera 0's subnet, from the top down, leaving out every
+// address a camera, the trap or the gateway has; fewer when the subnet runs out.
+QStringList SearchResponder::plausibleAddresses(const CamSimConfig_S &stConfig, const CameraFleet &fleet)
+{
+    const bool bNeeded = std::any_of(stConfig.listHostile.cbegin(), stConfig.listHostile.cend(),
+                                     [](const QPair<HostileMode, int> &pairHostile) { return pairHostile.first == HostileMode::PlausibleFlood; });
+    if (!bNeeded)
+        return {};
+    const quint32 nMask = Ipv4Text::toNumber(stConfig.strSubMask);
+    const quint32 nNetwork = Ipv4Text::toNumber(stConfig.listAddresses.at(0)) & nMask;
+    const QStringList listPlanned = fleet.plannedAddresses();
+    QSet<QString> setTaken(listPlanned.cbegin(), listPlanned.cend());
+    setTaken.insert(stConfig.strGateway);
+    QStringList listAddresses;
+    for (quint32 nAddress = (nNetwork | ~nMask) - 1; nAddress > nNetwork && listAddresses.size() < stConfig.nFloodCount; --nAddress) {
+        const QString strAddress = Ipv4Text::fromNumber(nAddress);
+        if (!setTaken.contains(strAddress))
+            listAddresses << strAddress;
+    }
+    return listAddresses;
 }

@@ -17,7 +17,9 @@ class RequestLog;
 // Answers the multicast search: listens on 234.200.200.1:54362, joined on one interface
 // only, and for each well-formed 76-byte request sends one 76-byte reply per camera that
 // is not rebooting to the requester's address, port 54361. Hostile cameras spoil their
-// replies; a flood camera adds a bounded burst of random datagrams, paced in batches.
+// replies; a flood camera adds a bounded burst of random datagrams, a plausible-flood
+// camera one of well-formed replies with addresses of the camera subnet that no camera
+// uses (from the top of the subnet down), both paced in batches.
 class SearchResponder : public QObject
 {
     Q_OBJECT
@@ -41,7 +43,9 @@ private:
     QList<QByteArray> badAddressTexts(const SimCamera_S &stCamera) const;
     QByteArray randomBytes(int nSize);
     void sendReply(int nCamera, const QByteArray &baReply, const QHostAddress &requester);
-    void startFlood(int nCamera, const QHostAddress &requester);
+    void startFlood(int nCamera, const QHostAddress &requester, const QByteArray &baRequest, bool bPlausible);
+    QByteArray floodDatagram();
+    static QStringList plausibleAddresses(const CamSimConfig_S &stConfig, const CameraFleet &fleet);
 
     CamSimConfig_S m_stConfig;
     CameraFleet *m_pFleet;
@@ -52,6 +56,9 @@ private:
     QRandomGenerator m_random;
     QTimer m_floodTimer;
     QHostAddress m_floodTarget;
+    QByteArray m_baFloodRequest;
+    bool m_bPlausibleFlood = false;
+    QStringList m_listPlausible;
     int m_nFloodCamera = -1;
     int m_nFloodLeft = 0;
     int m_nFloodSent = 0;

@@ -1,0 +1,159 @@
+#include "net/httpqueue.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkConfiguration>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace {
+
+constexpr int HTTP_DEFAULT_PORT = 80;
+// Qt's scheme for a request that only opens the connection its host's requests will use;
+// the reply finishes once the connection is open, or with the error that kept it shut.
+constexpr char PRECONNECT_SCHEME[] = "preconnect-http";
+constexpr char TIMED_OUT_PROPERTY[] = "_connectTimedOut";
+
+} // namespace
+
+// Qt 5's bearer layer judges "the network" from NetworkManager or the interface list. In a
+// container, a network namespace or on a machine without NetworkManager it may find no
+// online configuration and fail every request to a non-loopback host at once ("Network
+// access is disabled", or a session error "The specified configuration cannot be used").
+// A camera on the LAN needs no managed session: the manager gets no bearer configuration
+// (so it opens no session) and is told the network is there.
+HttpQueue::HttpQueue(QObject *parent)
+    : QObject(parent)
+    , m_pManager(new QNetworkAccessManager(this))
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    m_pManager->setConfiguration(QNetworkConfiguration());
+    m_pManager->setNetworkAccessible(QNetworkAccessManager::Accessible);
+    QT_WARNING_POP
+}
+
+void HttpQueue::get(const QNetworkRequest &request, const QVariantHash &hashProperties)
+{
+    enqueue({request, QByteArray(), false, hashProperties});
+}
+
+void HttpQueue::post(const QNetworkRequest &request, const QByteArray &baBody, const QVariantHash &hashProperties)
+{
+    enqueue({request, baBody, true, hashProperties});
+}
+
+void HttpQueue::enqueue(const Job_S &stJob)
+{
+    const QString strHost = hostKey(stJob.request.url());
+    QList<Job_S> &listJobs = m_hashWaiting[strHost];
+    listJobs.append(stJob);
+    if (listJobs.size() == 1 && !m_setBusy.contains(strHost))
+        m_listReady.append(strHost);
+    pump();
+}
+
+// Starts what the bounds allow, taking the hosts in turn. A host without an open connection
+// first gets one, unless the manager already holds as many hosts as it may: then nothing
+// more starts until the requests under way have ended and the connections are closed.
+void HttpQueue::pump()
+{
+    while (m_nInFlight < HTTP_MAX_IN_FLIGHT && !m_listReady.isEmpty()) {
+        const QString strHost = m_listReady.first();
+        if (m_setOpen.contains(strHost)) {
+            m_listReady.removeFirst();
+            sendNext(strHost);
+        } else if (m_nHostsContacted < HTTP_MAX_HOSTS_OPEN) {
+            m_listReady.removeFirst();
+            openConnection(strHost);
+        } else {
+            return;
+        }
+    }
+}
+
+void HttpQueue::sendNext(const QString &strHost)
+{
+    QList<Job_S> &listJobs = m_hashWaiting[strHost];
+    const Job_S stJob = listJobs.takeFirst();
+    if (listJobs.isEmpty())
+        m_hashWaiting.remove(strHost);
+    m_setBusy.insert(strHost);
+    ++m_nInFlight;
+    QNetworkReply *pReply = stJob.bPost ? m_pManager->post(stJob.request, stJob.baBody) : m_pManager->get(stJob.request);
+    for (auto property = stJob.hashProperties.cbegin(); property != stJob.hashProperties.cend(); ++property)
+        pReply->setProperty(property.key().toLatin1().constData(), property.value());
+    connect(pReply, &QNetworkReply::finished, this, [this, strHost] { requestEnded(strHost); });
+    emit sigSent(pReply);
+}
+
+void HttpQueue::openConnection(const QString &strHost)
+{
+    const QUrl url = m_hashWaiting.value(strHost).first().request.url();
+    QUrl attemptUrl;
+    attemptUrl.setScheme(QLatin1String(PRECONNECT_SCHEME));
+    attemptUrl.setHost(url.host());
+    attemptUrl.setPort(url.port(HTTP_DEFAULT_PORT));
+    m_setBusy.insert(strHost);
+    ++m_nInFlight;
+    ++m_nHostsContacted;
+    QNetworkReply *pAttempt = m_pManager->get(QNetworkRequest(attemptUrl));
+    connect(pAttempt, &QNetworkReply::finished, this, [this, strHost, pAttempt] { connectionEnded(strHost, pAttempt); });
+    QTimer::singleShot(HTTP_CONNECT_TIMEOUT_MS, pAttempt, [pAttempt] {
+        pAttempt->setProperty(TIMED_OUT_PROPERTY, true);
+        pAttempt->abort();
+    });
+}
+
+void HttpQueue::connectionEnded(const QString &strHost, QNetworkReply *pAttempt)
+{
+    --m_nInFlight;
+    m_setBusy.remove(strHost);
+    if (pAttempt->error() == QNetworkReply::NoError) {
+        m_setOpen.insert(strHost);
+        m_listReady.prepend(strHost);
+    } else {
+        failWaiting(strHost, pAttempt);
+    }
+    pAttempt->deleteLater();
+    pump();
+    closeConnectionsWhenIdle();
+}
+
+void HttpQueue::requestEnded(const QString &strHost)
+{
+    --m_nInFlight;
+    m_setBusy.remove(strHost);
+    if (m_hashWaiting.contains(strHost))
+        m_listReady.prepend(strHost);
+    pump();
+    closeConnectionsWhenIdle();
+}
+
+void HttpQueue::failWaiting(const QString &strHost, QNetworkReply *pAttempt)
+{
+    const bool bTimedOut = pAttempt->property(TIMED_OUT_PROPERTY).toBool();
+    const QList<Job_S> listJobs = m_hashWaiting.take(strHost);
+    for (const Job_S &stJob : listJobs)
+        emit sigNotSent(stJob.request.url(), stJob.hashProperties, pAttempt->error(), pAttempt->errorString(), bTimedOut);
+}
+
+// Later, from the event loop, so that the replies that just finished are handled first;
+// by then new requests may be under way again.
+void HttpQueue::closeConnectionsWhenIdle()
+{
+    if (m_nInFlight != 0)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_nInFlight != 0 || m_nHostsContacted == 0)
+            return;
+        m_pManager->clearConnectionCache();
+        m_setOpen.clear();
+        m_nHostsContacted = 0;
+        pump();
+    });
+}
+
+QString HttpQueue::hostKey(const QUrl &url)
+{
+    return url.host(QUrl::FullyDecoded) + QLatin1Char(':') + QString::number(url.port(HTTP_DEFAULT_PORT));
+}
