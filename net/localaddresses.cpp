@@ -30,3 +30,16 @@ void LocalAddresses::setSource(Source pSource)
 {
     s_pSource.store(pSource ? pSource : &computerAddresses);
 }
+
+int LocalAddresses::prefixLength(const QString &strLocalIp)
+{
+    const QList<QNetworkInterface> listInterfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : listInterfaces) {
+        const QList<QNetworkAddressEntry> listEntries = iface.addressEntries();
+        for (const QNetworkAddressEntry &entry : listEntries) {
+            if (entry.ip().toString() == strLocalIp)
+                return entry.prefixLength();
+        }
+    }
+    return -1;
+}

@@ -18,6 +18,8 @@ public:
     static QStringList searchable();
     /// Installs the source of addresses; nullptr puts the computer's own back.
     static void setSource(Source pSource);
+    /// The prefix length of the interface address @p strLocalIp; -1 when no interface has it.
+    static int prefixLength(const QString &strLocalIp);
 
     LocalAddresses() = delete;
 };

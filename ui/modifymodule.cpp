@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHostAddress>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableWidgetItem>
@@ -13,6 +14,7 @@
 #include "core/commonsignal.h"
 #include "net/commontool.h"
 #include "net/localaddresses.h"
+#include "net/rebootwatch.h"
 #include "net/requestoutcome.h"
 #include "validate/addresscheck.h"
 #include "ui/rowstatedelegate.h"
@@ -94,6 +96,12 @@ const QString kWritesInFlightTip = QStringLiteral("Waiting for the answer to the
 const QString kStateTip = QStringLiteral("%1: %2");
 const QString kWriteRefused = QStringLiteral("the camera refused the write (status %1)");
 const QString kWriteFailed = QStringLiteral("the write failed: %1");
+const QString kRebootingOnto = QStringLiteral("rebooting onto %1; asking it every %2 s for up to %3 s");
+const QString kDhcpNotFollowed = QStringLiteral("DHCP is on, so its new address is not known: a search will find it");
+const QString kOtherSubnet = QStringLiteral("%1 is outside the subnet of %2/%3: this computer may not reach it; "
+                                            "search from an address in that subnet to find it");
+const QString kBackAt = QStringLiteral("answered at %1 with MAC %2 and the values written");
+constexpr int kMsPerSecond = 1000;
 const QString kAddressSeparator = QStringLiteral(", ");
 
 const QString kFontFamily = QStringLiteral("Microsoft YaHei");
@@ -220,6 +228,10 @@ ModifyModule::ModifyModule(QWidget *parent)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_MouseTracking);
+    m_pRebootWatch = new RebootWatch(this);
+    connect(m_pRebootWatch, &RebootWatch::sigBack, this, &ModifyModule::markBack);
+    connect(m_pRebootWatch, &RebootWatch::sigNotSeen, this,
+            [this](int row, const QString &strReason) { setRowState(row, RowState::NotSeen, strReason); });
     initTable();
     initLocalIp();
     initConnect();
@@ -406,8 +418,10 @@ void ModifyModule::searchIp()
     ui->ipTable->clearContents();
     ui->ipTable->setRowCount(0);
 
+    m_pRebootWatch->stopAll();
     m_bSearching = true;
     m_searchTime = QTime::currentTime();
+    m_strSearchedFrom = ui->localIpCombo->currentText();
     ui->siteStatusText->setText(siteSearchingText(ui->localIpCombo->currentText(), kSearchListenMs));
     emit CommonSignal::getInstance()->sigSearchNetwork(ui->localIpCombo->currentText());
     updateSearchButton();
@@ -892,7 +906,7 @@ void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
     if (row >= 0) {
         settleSave(row, nStatus == kResultSuccess);
         if (nStatus == kResultSuccess)
-            setRowState(row, RowState::Rebooting, QStringLiteral("written; rebooting onto %1").arg(m_devList.at(row).strIPAddr));
+            followReboot(row);
         else
             setRowState(row, RowState::Filled, kWriteRefused.arg(nStatus));
     }
@@ -913,6 +927,42 @@ void ModifyModule::settleSave(int row, bool bWritten)
     if (bWritten && row < m_devList.size())
         m_devList[row] = stSaved;
     updateSearchButton();
+}
+
+// The row follows its camera to the written address, unless that address is unknown or
+// out of this computer's reach: then it says so rather than asking in vain.
+void ModifyModule::followReboot(int row)
+{
+    const DevInfo_S &stSaved = m_devList.at(row);
+    const QString strUnwatchable = unwatchableReason(stSaved);
+    if (!strUnwatchable.isEmpty()) {
+        setRowState(row, RowState::Rebooting, strUnwatchable);
+        return;
+    }
+    setRowState(row, RowState::Rebooting,
+                kRebootingOnto.arg(stSaved.strIPAddr)
+                    .arg(RebootWatch::REBOOT_POLL_INTERVAL_MS / kMsPerSecond)
+                    .arg(RebootWatch::REBOOT_WATCH_LIMIT_MS / kMsPerSecond));
+    m_pRebootWatch->watch(row, networkFieldsOf(stSaved));
+}
+
+QString ModifyModule::unwatchableReason(const DevInfo_S &stSaved) const
+{
+    if (stSaved.nDhcp > 0)
+        return kDhcpNotFollowed;
+    const int nPrefix = LocalAddresses::prefixLength(m_strSearchedFrom);
+    if (nPrefix >= 0 && !QHostAddress(stSaved.strIPAddr).isInSubnet(QHostAddress(m_strSearchedFrom), nPrefix))
+        return kOtherSubnet.arg(stSaved.strIPAddr, m_strSearchedFrom).arg(nPrefix);
+    return QString();
+}
+
+// Proven back: the camera is now reached at its new address, by later saves and "Cancel" too.
+void ModifyModule::markBack(int row)
+{
+    DevInfo_S &stRow = m_devList[row];
+    stRow.strIp = stRow.strIPAddr;
+    m_conflicts.noteHttpMac(stRow.strIp, stRow.strMacAddr);
+    setRowState(row, RowState::Back, kBackAt.arg(stRow.strIp, stRow.strMacAddr));
 }
 
 void ModifyModule::updateSearchButton()

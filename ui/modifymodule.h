@@ -19,6 +19,7 @@ class ModifyModule;
 }
 
 class CTextButton;
+class RebootWatch;
 class QResizeEvent;
 class QTableWidgetItem;
 class ToggleSwitch;
@@ -41,6 +42,10 @@ class ToggleSwitch;
  * camera takes one write at a time, and "Search" waits while a write is in flight. Replies
  * find their row by the address the row was found at, never by the editable cell, and
  * replies to requests of an earlier search change nothing.
+ *
+ * Each row carries a state mark saying why it is empty or odd, and a status line below
+ * the table counts the site. After a successful write and the reboot order, the row
+ * follows the camera to its new address and says whether it came back.
  *
  * The view talks to the models only through the hub, and learns how each of its requests
  * ended from the per-request outcomes; the controller connects the slots.
@@ -146,6 +151,9 @@ private:
     bool refuseSave(int row);
     void sendSave(int row);
     void settleSave(int row, bool bWritten);
+    void followReboot(int row);
+    QString unwatchableReason(const DevInfo_S &stSaved) const;
+    void markBack(int row);
     void updateSearchButton();
 
     Ui::ModifyModule *ui;
@@ -169,5 +177,7 @@ private:
     // Above 0 while the view itself writes cells or switches, so user edits are told apart.
     int m_nProgramWrites = 0;
     QTime m_searchTime;
+    QString m_strSearchedFrom;
+    RebootWatch *m_pRebootWatch = nullptr;
     bool m_bStatusRefreshPending = false;
 };
