@@ -29,6 +29,8 @@ void RebootWatch::watch(int nKey, const EthInfo_S &stWritten)
     stWatch.stWritten = stWritten;
     stWatch.strLastSeen = kNoAnswer;
     stWatch.nGeneration = ++m_nGeneration;
+    stWatch.nIntervalMs = m_nIntervalMs;
+    stWatch.nLimitMs = m_nLimitMs;
     stWatch.elapsed.start();
     m_hashWatches.insert(nKey, stWatch);
     if (!checkIpValid(stWritten.strIPAddr) || !ContactPolicy::mayContact(stWritten.strIPAddr)) {
@@ -59,8 +61,9 @@ void RebootWatch::setTiming(int nIntervalMs, int nLimitMs)
 // it goes down.
 void RebootWatch::scheduleQuestion(int nKey)
 {
-    const quint64 nGeneration = m_hashWatches.value(nKey).nGeneration;
-    QTimer::singleShot(m_nIntervalMs, this, [this, nKey, nGeneration] { ask(nKey, nGeneration); });
+    const Watch_S &stWatch = m_hashWatches[nKey];
+    const quint64 nGeneration = stWatch.nGeneration;
+    QTimer::singleShot(stWatch.nIntervalMs, this, [this, nKey, nGeneration] { ask(nKey, nGeneration); });
 }
 
 void RebootWatch::ask(int nKey, quint64 nGeneration)
@@ -121,11 +124,12 @@ QString RebootWatch::mismatch(const EthInfo_S &stWritten, const QByteArray &baBo
 void RebootWatch::giveUpOrRetry(int nKey)
 {
     const Watch_S &stWatch = m_hashWatches[nKey];
-    if (stWatch.elapsed.elapsed() + m_nIntervalMs <= m_nLimitMs) {
+    if (stWatch.elapsed.elapsed() + stWatch.nIntervalMs <= stWatch.nLimitMs) {
         scheduleQuestion(nKey);
         return;
     }
-    const QString strReason = kNotSeen.arg(stWatch.stWritten.strIPAddr).arg(m_nLimitMs / kMsPerSecond).arg(stWatch.strLastSeen);
+    const QString strReason =
+        kNotSeen.arg(stWatch.stWritten.strIPAddr).arg(stWatch.nLimitMs / kMsPerSecond).arg(stWatch.strLastSeen);
     qDebug() << "RebootWatch:" << strReason;
     m_hashWatches.remove(nKey);
     emit sigNotSeen(nKey, strReason);

@@ -36,7 +36,8 @@ public:
     void stopAll();
     /// True while @p nKey is watched.
     bool isWatching(int nKey) const;
-    /// The interval between two questions and the time after which a camera counts as not seen.
+    /// The interval between two questions and the time after which a camera counts as not
+    /// seen, for the watches started afterwards.
     void setTiming(int nIntervalMs, int nLimitMs);
 
 signals:
@@ -52,6 +53,8 @@ private:
         QElapsedTimer elapsed;
         QString strLastSeen;
         quint64 nGeneration = 0;
+        int nIntervalMs = 0;
+        int nLimitMs = 0;
     };
 
     void scheduleQuestion(int nKey);

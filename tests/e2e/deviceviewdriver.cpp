@@ -10,6 +10,8 @@
 #include <algorithm>
 
 #include "core/commonsignal.h"
+#include "net/rebootwatch.h"
+#include "ui/rowstatedelegate.h"
 #include "ui/modifymodule.h"
 #include "widgets/ccombobox.h"
 #include "widgets/ctext.h"
@@ -106,6 +108,30 @@ bool DeviceViewDriver::isFilled(int row) const
             return false;
     }
     return true;
+}
+
+RowState DeviceViewDriver::rowState(int row) const
+{
+    const QTableWidgetItem *pItem = table()->item(row, ColumnNo);
+    return pItem ? RowState(pItem->data(RowStateDelegate::RowStateRole).toInt()) : RowState::Waiting;
+}
+
+QString DeviceViewDriver::rowStateTip(int row) const
+{
+    const QTableWidgetItem *pItem = table()->item(row, ColumnNo);
+    return pItem ? pItem->toolTip() : QString();
+}
+
+void DeviceViewDriver::waitForState(int row, RowState state, int nTimeoutMs)
+{
+    QTRY_VERIFY2_WITH_TIMEOUT(rowState(row) == state, qPrintable(rowStateTip(row)), nTimeoutMs);
+}
+
+void DeviceViewDriver::setRebootWatchTiming(int nIntervalMs, int nLimitMs)
+{
+    auto *pWatch = m_pView->findChild<RebootWatch *>();
+    QVERIFY(pWatch);
+    pWatch->setTiming(nIntervalMs, nLimitMs);
 }
 
 void DeviceViewDriver::verifyRowShows(int row, const LabCamera_S &stCamera) const

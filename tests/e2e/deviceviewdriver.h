@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "labcamera_s.h"
+#include "ui/rowstate.h"
 
 class CTextButton;
 class ModifyModule;
@@ -54,6 +55,13 @@ public:
     /// Every row's address cell, top to bottom.
     QStringList rowAddresses() const;
     bool isFilled(int row) const;
+    /// The row's state mark, and the tooltip that gives its reason.
+    RowState rowState(int row) const;
+    QString rowStateTip(int row) const;
+    /// Waits at most @p nTimeoutMs for the row's mark to show @p state.
+    void waitForState(int row, RowState state, int nTimeoutMs);
+    /// Sets the interval and the bound of the view's reboot watch.
+    void setRebootWatchTiming(int nIntervalMs, int nLimitMs);
     /// Checks that the row shows the camera's settings and firmware, with "Save" and
     /// "Cancel" enabled.
     void verifyRowShows(int row, const LabCamera_S &stCamera) const;

@@ -1,7 +1,8 @@
 // The real program's objects in the lab's tool namespace against kestrova-camsim: eight
-// simulated cameras, two of them sharing one address, camera 7 refusing every "SetEnv".
-// Each test clicks through the real window and then checks both sides: what the table
-// shows against the simulator's CAMERA lines, and what the simulator says it was sent.
+// simulated cameras, two of them sharing one address, camera 7 refusing every "SetEnv",
+// every reboot taking 4 s. Each test clicks through the real window and then checks
+// both sides: what the table shows against the simulator's CAMERA lines, and what the
+// simulator says it was sent. The reboot watch is sped up to the simulator's pace.
 
 #include <QtTest>
 
@@ -31,6 +32,18 @@ constexpr int kRefusedStatus = 2;
 const QString kMovedCamera = QStringLiteral("3");
 const QString kMovedAddress = QStringLiteral("10.77.0.50");
 const QString kRefusedAddress = QStringLiteral("10.77.0.60");
+const QString kSlowCamera = QStringLiteral("4");
+const QString kSlowAddress = QStringLiteral("10.77.0.70");
+const QString kAwayCamera = QStringLiteral("5");
+const QString kAwayAddress = QStringLiteral("10.78.0.5");
+const QString kAwayGateway = QStringLiteral("10.78.0.1");
+
+// Faster than the simulator's reboot for the watch that sees the camera back, slower for
+// the one that gives up first.
+constexpr int kWatchIntervalMs = 500;
+constexpr int kWatchLimitMs = 20000;
+constexpr int kShortWatchLimitMs = 1000;
+constexpr int kWatchTimeoutMs = kWatchLimitMs + 10000;
 
 constexpr int kSearchTimeoutMs = 15000;
 constexpr int kFillTimeoutMs = 10000;
@@ -63,9 +76,12 @@ private slots:
     void searchListsAndFillsEveryCamera();
     void savedAddressIsFoundAfterReboot();
     void refusedWriteShowsFailed();
+    void cameraSlowerThanTheWatchIsNotSeen();
+    void addressInAnotherSubnetIsNotPolled();
 
 private:
     void searchAndWaitForFilled();
+    void saveNewAddress(const QString &strCamera, const QString &strAddress, const QString &strGateway, int *pRow);
     void verifyRowsShowCameras();
     void verifySearchRequests(int nFrom);
     QSet<QString> listedAddresses() const;
@@ -81,6 +97,7 @@ void TestE2eCycle::initTestCase()
         QSKIP(qPrintable(m_lab.unavailableReason()));
     STEP(m_program.start(m_lab));
     QCOMPARE(m_lab.cameras().size(), kCameraCount);
+    STEP(m_program.driver()->setRebootWatchTiming(kWatchIntervalMs, kWatchLimitMs));
 }
 
 void TestE2eCycle::cleanupTestCase()
@@ -100,24 +117,44 @@ QSet<QString> TestE2eCycle::listedAddresses() const
     return QSet<QString>(listAddress.cbegin(), listAddress.cend());
 }
 
-// Clicks "Search" and waits for every row to be filled; the log position before the
-// click is kept for the request checks.
+// Clicks "Search" and waits for every row to be filled, but the second answer at the
+// shared address, which HTTP cannot reach; the log position before the click is kept for
+// the request checks.
 void TestE2eCycle::searchAndWaitForFilled()
 {
     m_nSearchMark = m_lab.lineCount();
     STEP(m_program.driver()->search(kSearchTimeoutMs));
     QCOMPARE(m_program.driver()->table()->rowCount(), kCameraCount);
-    QList<int> listRow;
-    for (int row = 0; row < kCameraCount; ++row)
-        listRow.append(row);
-    STEP(m_program.driver()->waitForFilled(listRow, kFillTimeoutMs));
     QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kFillTimeoutMs);
+    QList<int> listRow;
+    for (int row = 0; row < kCameraCount; ++row) {
+        if (m_program.driver()->rowState(row) != RowState::Conflict)
+            listRow.append(row);
+    }
+    QCOMPARE(listRow.size(), kCameraCount - 1);
+    STEP(m_program.driver()->waitForFilled(listRow, kFillTimeoutMs));
+}
+
+// Types the camera's new address (and gateway, unless empty), saves, and waits for
+// "Success"; *pRow is the camera's row.
+void TestE2eCycle::saveNewAddress(const QString &strCamera, const QString &strAddress, const QString &strGateway,
+                                  int *pRow)
+{
+    const QList<int> listRow = m_program.driver()->rowsOf(m_lab.camera(strCamera).strIp);
+    QCOMPARE(listRow.size(), 1);
+    *pRow = listRow.first();
+    STEP(m_program.driver()->typeIntoCell(*pRow, DeviceViewDriver::ColumnIp, strAddress));
+    if (!strGateway.isEmpty())
+        STEP(m_program.driver()->typeIntoCell(*pRow, DeviceViewDriver::ColumnGateway, strGateway));
+    STEP(m_program.driver()->confirmSave(*pRow));
+    QTRY_VERIFY_WITH_TIMEOUT(m_program.driver()->isToastVisible(), kLogTimeoutMs);
+    QCOMPARE(m_program.driver()->toastText(), QStringLiteral("Success"));
 }
 
 // Every camera has a row at its address. At the shared address HTTP reaches only the
 // lowest-index camera, and the SDK stand-in reports no device, so nothing can complete
-// the second row from another source: both rows show the first camera's settings and
-// firmware, and the second camera's MAC appears nowhere.
+// the second row from another source: the first row shows the first camera, the second
+// is marked as another answer there, with nothing copied into it.
 void TestE2eCycle::verifyRowsShowCameras()
 {
     QHash<QString, QList<LabCamera_S>> hashAtAddress;
@@ -129,10 +166,14 @@ void TestE2eCycle::verifyRowsShowCameras()
     for (auto address = hashAtAddress.cbegin(); address != hashAtAddress.cend(); ++address) {
         const QList<int> listRow = m_program.driver()->rowsOf(address.key());
         QCOMPARE(listRow.size(), address.value().size());
-        for (int row : listRow)
-            STEP(m_program.driver()->verifyRowShows(row, address.value().first()));
+        STEP(m_program.driver()->verifyRowShows(listRow.first(), address.value().first()));
         if (address.value().size() < 2)
             continue;
+        for (int row : listRow.mid(1)) {
+            QCOMPARE(m_program.driver()->rowState(row), RowState::Conflict);
+            QVERIFY(m_program.driver()->cell(row, DeviceViewDriver::ColumnMac).isEmpty());
+            QVERIFY(m_program.driver()->cell(row, DeviceViewDriver::ColumnFirmware).isEmpty());
+        }
         const QString strHiddenMac = address.value().at(1).strMac;
         for (int row = 0; row < kCameraCount; ++row)
             QVERIFY(m_program.driver()->cell(row, DeviceViewDriver::ColumnMac) != strHiddenMac);
@@ -200,10 +241,9 @@ void TestE2eCycle::savedAddressIsFoundAfterReboot()
     const int row = listRow.first();
 
     const int nMark = m_lab.lineCount();
-    STEP(m_program.driver()->typeIntoCell(row, DeviceViewDriver::ColumnIp, kMovedAddress));
-    STEP(m_program.driver()->confirmSave(row));
-    QTRY_VERIFY_WITH_TIMEOUT(m_program.driver()->isToastVisible(), kLogTimeoutMs);
-    QCOMPARE(m_program.driver()->toastText(), QStringLiteral("Success"));
+    int nSavedRow = -1;
+    STEP(saveNewAddress(kMovedCamera, kMovedAddress, QString(), &nSavedRow));
+    QCOMPARE(nSavedRow, row);
 
     // "SetEnv" went to the old address with the edited address and the row's other values.
     const QHash<QString, QString> hashCamera{{QStringLiteral("cam"), kMovedCamera}};
@@ -229,13 +269,24 @@ void TestE2eCycle::savedAddressIsFoundAfterReboot()
     QCOMPARE(listReboot.first().hashField.value(QStringLiteral("ip")), stBefore.strIp);
     QCOMPARE(listReboot.first().hashField.value(QStringLiteral("json")), kRebootJson);
     QVERIFY(listSetEnv.first().nIndex < listReboot.first().nIndex);
-    const QStringList listOutside = m_lab.requestsOutside({stBefore.strIp}, nMark);
-    QVERIFY2(listOutside.isEmpty(), qPrintable(listOutside.join(QLatin1Char('\n'))));
-
-    // Back from the reboot, the camera answers the next search from its new address.
     QVERIFY(m_lab.waitForLine(nMark, QStringLiteral("BACK"),
                               {{QStringLiteral("cam"), kMovedCamera}, {QStringLiteral("ip"), kMovedAddress}},
                               kLogTimeoutMs));
+
+    // The row proves it: the new address answers with the camera's MAC and the values
+    // written, and it is the address the camera is reached at from now on.
+    STEP(m_program.driver()->waitForState(row, RowState::Back, kWatchTimeoutMs));
+    const QList<LabLine_S> listWatch = m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("ip"), kMovedAddress}});
+    QVERIFY(!listWatch.isEmpty());
+    for (const LabLine_S &stRequest : listWatch)
+        QCOMPARE(stRequest.hashField.value(QStringLiteral("json")), kGetEnvJson);
+    const QStringList listOutside = m_lab.requestsOutside({stBefore.strIp, kMovedAddress}, nMark);
+    QVERIFY2(listOutside.isEmpty(), qPrintable(listOutside.join(QLatin1Char('\n'))));
+    STEP(m_program.driver()->typeIntoCell(row, DeviceViewDriver::ColumnIp, QStringLiteral("10.77.0.51")));
+    STEP(m_program.driver()->cancelRow(row));
+    QCOMPARE(m_program.driver()->cell(row, DeviceViewDriver::ColumnIp), kMovedAddress);
+
+    // The next search finds the camera at its new address.
     STEP(searchAndWaitForFilled());
     QVERIFY(m_program.driver()->rowsOf(stBefore.strIp).isEmpty());
     const QList<int> listMoved = m_program.driver()->rowsOf(kMovedAddress);
@@ -281,6 +332,42 @@ void TestE2eCycle::refusedWriteShowsFailed()
     STEP(m_program.driver()->cancelRow(row));
     QCOMPARE(m_program.driver()->cell(row, DeviceViewDriver::ColumnIp), stCamera.strIp);
     STEP(m_program.driver()->verifyRowShows(row, stCamera));
+}
+
+// A bound shorter than the simulator's reboot (4 s): the watch gives up and says so, in time.
+void TestE2eCycle::cameraSlowerThanTheWatchIsNotSeen()
+{
+    STEP(searchAndWaitForFilled());
+    STEP(m_program.driver()->setRebootWatchTiming(kWatchIntervalMs, kShortWatchLimitMs));
+    int row = -1;
+    saveNewAddress(kSlowCamera, kSlowAddress, QString(), &row);
+    STEP(m_program.driver()->setRebootWatchTiming(kWatchIntervalMs, kWatchLimitMs));
+    QVERIFY(row >= 0);
+    STEP(m_program.driver()->waitForState(row, RowState::NotSeen, kWatchTimeoutMs));
+    const int nMark = m_lab.lineCount();
+    QVERIFY(m_lab.waitForLine(0, QStringLiteral("BACK"), {{QStringLiteral("cam"), kSlowCamera}}, kLogTimeoutMs));
+    QVERIFY(m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("ip"), kSlowAddress}}).isEmpty());
+    QVERIFY2(m_program.driver()->rowStateTip(row).contains(QStringLiteral("asked 10.77.0.70 for 1 s")),
+             qPrintable(m_program.driver()->rowStateTip(row)));
+}
+
+// The computer cannot reach the new address from its subnet: the row says so and nothing
+// is sent there. Last, since the camera is then out of the lab's reach.
+void TestE2eCycle::addressInAnotherSubnetIsNotPolled()
+{
+    STEP(searchAndWaitForFilled());
+    const int nMark = m_lab.lineCount();
+    int row = -1;
+    STEP(saveNewAddress(kAwayCamera, kAwayAddress, kAwayGateway, &row));
+    STEP(m_program.driver()->waitForState(row, RowState::Rebooting, kLogTimeoutMs));
+    QVERIFY2(m_program.driver()->rowStateTip(row).contains(QStringLiteral("outside the subnet of")),
+             qPrintable(m_program.driver()->rowStateTip(row)));
+    QVERIFY(m_lab.waitForLine(nMark, QStringLiteral("BACK"),
+                              {{QStringLiteral("cam"), kAwayCamera}, {QStringLiteral("ip"), kAwayAddress}},
+                              kLogTimeoutMs));
+    QTest::qWait(2 * kWatchIntervalMs);
+    QVERIFY(m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("ip"), kAwayAddress}}).isEmpty());
+    QCOMPARE(m_program.driver()->rowState(row), RowState::Rebooting);
 }
 
 QTEST_MAIN(TestE2eCycle)
