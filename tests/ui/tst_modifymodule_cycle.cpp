@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QScopedPointer>
 #include <QTableWidget>
 #include <QToolButton>
@@ -20,7 +21,9 @@
 #include "support/devicetabledriver.h"
 #include "support/fakesearchresponder.h"
 #include "ui/mainwindow.h"
+#include "net/chttp.h"
 #include "ui/modifymodule.h"
+#include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ccombobox.h"
 #include "widgets/ctextbutton.h"
@@ -115,6 +118,7 @@ private slots:
     void secondSearchRenumbersRows();
     void failedWriteEndsItsSave();
     void lateRepliesChangeNothingInNewSearch();
+    void rowMarksAndStatusLineSayWhy();
 
 private:
     FakeHttpCamera *addCamera(const QString &strIp, const QString &strMac, int nValid = 5);
@@ -483,6 +487,42 @@ void TestModifyModuleCycle::lateRepliesChangeNothingInNewSearch()
     QVERIFY(ethSpy.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(ethSpy.count(), 2, kSearchTimeoutMs);
     QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:32"));
+}
+
+// Each row's mark says why it is empty or odd, and the line below the table counts them:
+// while the search listens, and once the rows are in.
+void TestModifyModuleCycle::rowMarksAndStatusLineSayWhy()
+{
+    ADD_CAMERA(pGood, "127.0.0.31", "00:11:22:33:44:31")
+    ADD_CAMERA(pUnreadable, "127.0.0.32", "00:11:22:33:44:32")
+    ADD_CAMERA(pLarge, "127.0.0.33", "00:11:22:33:44:33")
+    ADD_CAMERA(pRefusing, "127.0.0.34", "00:11:22:33:44:34")
+    pUnreadable->setReply(QStringLiteral("GetEnv"), "<html>");
+    pLarge->setReply(QStringLiteral("GetEnv"), QByteArray(int(CHttp::HTTP_MAX_REPLY_BYTES) + 1, ' '));
+    m_listCamera.pop_back();
+    answerSearch({QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.32"), QStringLiteral("127.0.0.33"),
+                  QStringLiteral("127.0.0.34"), QStringLiteral("127.0.0.34"), QStringLiteral("0.0.0.7")});
+    auto *pStatus = m_pView->findChild<QLabel *>(QStringLiteral("siteStatusText"));
+    QVERIFY(pStatus);
+    QString strWhileSearching;
+    connect(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork, pStatus,
+            [pStatus, &strWhileSearching] { strWhileSearching = pStatus->text(); });
+    STEP(search(6));
+    QCOMPARE(strWhileSearching, QStringLiteral("Searching from 127.0.0.1: listening for answers for 2 s"));
+    QTRY_COMPARE(CHttp::getInstance()->pendingCount(), 0);
+
+    const QStringList listExpected = {"settings read", "unreadable reply: unreadable reply",
+                                      "reply too large: reply too large", "no answer: connection refused",
+                                      "no answer: connection refused",
+                                      "address that cannot be contacted: 0.0.0.0/8: \"this network\", no device's address"};
+    const QList<RowState> listStates = {RowState::Filled,   RowState::Unreadable, RowState::TooLarge,
+                                        RowState::NoAnswer, RowState::NoAnswer,   RowState::NoContact};
+    for (int row = 0; row < listExpected.size(); ++row) {
+        QCOMPARE(RowState(table()->item(row, 0)->data(RowStateDelegate::RowStateRole).toInt()), listStates.at(row));
+        QCOMPARE(table()->item(row, 0)->toolTip(), listExpected.at(row));
+    }
+    QVERIFY2(pStatus->text().startsWith(QStringLiteral("6 cameras · 1 filled · 4 did not answer · 1 address conflict · searched at ")),
+             qPrintable(pStatus->text()));
 }
 
 QTEST_MAIN(TestModifyModuleCycle)
