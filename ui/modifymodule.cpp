@@ -2,7 +2,12 @@
 
 #include "ui_modifymodule.h"
 
+#include <QClipboard>
 #include <QDebug>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QShortcut>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHostAddress>
@@ -17,7 +22,11 @@
 #include "net/rebootwatch.h"
 #include "net/requestoutcome.h"
 #include "validate/addresscheck.h"
+#include "ui/batchassigndialog.h"
+#include "ui/batchrun.h"
 #include "ui/rowstatedelegate.h"
+#include "ui/tablecsv.h"
+#include "ui/webpageopener.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ctexthintpopwidget.h"
 #include "widgets/ctextbutton.h"
@@ -102,6 +111,33 @@ const QString kOtherSubnet = QStringLiteral("%1 is outside the subnet of %2/%3: 
                                             "search from an address in that subnet to find it");
 const QString kBackAt = QStringLiteral("answered at %1 with MAC %2 and the values written");
 constexpr int kMsPerSecond = 1000;
+
+const QString kFilterSheet = QStringLiteral("QLineEdit{border:1px solid #B8C4D1;border-radius:4px;"
+                                            "font:14px Microsoft YaHei;color:#333333;padding:0px 6px;}");
+const QString kAssignSheet = QStringLiteral(
+    "QToolButton{border-radius:4px;background:#00B7FF;font:14px Microsoft YaHei;color:#FFFFFF;}"
+    "QToolButton:disabled{background:#CCCCCC;color:#999999;}");
+const QString kFilterHint = QStringLiteral("Filter address, MAC, firmware");
+const QString kAssignText = QStringLiteral("Assign addresses...");
+const QString kCancelBatchText = QStringLiteral("Cancel batch");
+const QString kCopyText = QStringLiteral("Copy");
+const QString kWebPageText = QStringLiteral("Open web page");
+const QStringList kCsvHeader = {QStringLiteral("No."),  QStringLiteral("IP Address"), QStringLiteral("Subnet Mask"),
+                                QStringLiteral("Gateway"), QStringLiteral("DHCP"),    QStringLiteral("MAC"),
+                                QStringLiteral("FW Version"), QStringLiteral("State")};
+const QString kDhcpOn = QStringLiteral("on");
+const QString kDhcpOff = QStringLiteral("off");
+const QString kSelectFirst = QStringLiteral("Select cameras");
+const QString kNotFilled = QStringLiteral("its settings have not arrived");
+const QString kBatchRunning = QStringLiteral("A batch assignment is running");
+const QString kBatchWriting = QStringLiteral("Batch: writing %1 cameras");
+const QString kBatchNote = QStringLiteral("Batch: %1");
+const QString kBatchDone = QStringLiteral("Batch done");
+const QString kBatchFailed = QStringLiteral("Batch: failures");
+const QString kBatchRefused = QStringLiteral("refused the write (status %1)");
+const QString kBatchNoAnswer = QStringLiteral("did not answer the write (%1)");
+const QString kBatchNotBack = QStringLiteral("was not seen back: %1");
+const QString kStatusWithNote = QStringLiteral("%1 · %2");
 const QString kAddressSeparator = QStringLiteral(", ");
 
 const QString kFontFamily = QStringLiteral("Microsoft YaHei");
@@ -230,11 +266,15 @@ ModifyModule::ModifyModule(QWidget *parent)
     setAttribute(Qt::WA_MouseTracking);
     m_pRebootWatch = new RebootWatch(this);
     connect(m_pRebootWatch, &RebootWatch::sigBack, this, &ModifyModule::markBack);
-    connect(m_pRebootWatch, &RebootWatch::sigNotSeen, this,
-            [this](int row, const QString &strReason) { setRowState(row, RowState::NotSeen, strReason); });
+    connect(m_pRebootWatch, &RebootWatch::sigNotSeen, this, &ModifyModule::markNotSeen);
+    m_pBatchRun = new BatchRun(this);
+    connect(m_pBatchRun, &BatchRun::sigWrite, this, &ModifyModule::sendWrite);
+    connect(m_pBatchRun, &BatchRun::sigFinished, this, &ModifyModule::finishBatch);
     initTable();
     initLocalIp();
     initConnect();
+    initSiteBar();
+    initShortcuts();
 }
 
 ModifyModule::~ModifyModule()
@@ -419,6 +459,7 @@ void ModifyModule::searchIp()
     ui->ipTable->setRowCount(0);
 
     m_pRebootWatch->stopAll();
+    m_strBatchNote.clear();
     m_bSearching = true;
     m_searchTime = QTime::currentTime();
     m_strSearchedFrom = ui->localIpCombo->currentText();
@@ -720,7 +761,11 @@ void ModifyModule::scheduleStatusRefresh()
 
 void ModifyModule::refreshStatusLine()
 {
-    ui->siteStatusText->setText(siteSummaryText(siteSummary()));
+    applyFilter();
+    const QString strSummary = siteSummaryText(siteSummary());
+    const QString strText = m_strBatchNote.isEmpty() ? strSummary : kStatusWithNote.arg(strSummary, m_strBatchNote);
+    ui->siteStatusText->setText(strText);
+    ui->siteStatusText->setToolTip(strText);
 }
 
 SiteSummary_S ModifyModule::siteSummary() const
@@ -729,6 +774,11 @@ SiteSummary_S ModifyModule::siteSummary() const
     stSummary.nCameras = m_rowExtraList.size();
     stSummary.nConflicts = m_conflicts.sharedAddressCount();
     stSummary.searchedAt = m_searchTime;
+    if (!ui->filterEdit->text().isEmpty()) {
+        stSummary.nShown = 0;
+        for (int row = 0; row < m_devList.size(); ++row)
+            stSummary.nShown += ui->ipTable->isRowHidden(row) ? 0 : 1;
+    }
     for (const RowExtra &extra : m_rowExtraList) {
         if (extra.fill == RowFill::Filled || extra.fill == RowFill::Merged)
             ++stSummary.nFilled;
@@ -831,8 +881,9 @@ DevInfo_S ModifyModule::completeDevInfo(int row, const DevInfo_S &stDevInfo) con
     return stResult;
 }
 
-// Shows why a save of the row would be unsafe, if it would; true when it is refused.
-bool ModifyModule::refuseSave(int row)
+// What makes a write to the row's camera unsafe: the toast's words and the reason; false
+// when it may go out.
+bool ModifyModule::findSaveRefusal(int row, QString *pToast, QString *pWhy) const
 {
     const DevInfo_S &stRow = m_devList.at(row);
     const QString strNoContact = ContactPolicy::refusalReason(stRow.strIp);
@@ -843,16 +894,27 @@ bool ModifyModule::refuseSave(int row)
         refusal = kUnreachedRefusal;
     else if (m_rowExtraList.at(row).fill == RowFill::Merged)
         refusal = kMergedRefusal;
-    else if (m_ledger.hasPendingSave(row))
+    else if (m_ledger.hasPendingSave(row) || m_pBatchRun->isBusyWith(row))
         refusal = kInFlightRefusal;
     else if (!m_conflicts.reachesOnly(stRow.strIp, stRow.strMacAddr))
         refusal = m_conflicts.httpMacs(stRow.strIp).size() > 1 ? kAmbiguousRefusal : kMergedRefusal;
+    *pToast = refusal.strToast;
+    *pWhy = refusal.strWhy;
+    return !refusal.strToast.isEmpty();
+}
+
+// Shows why a save of the row would be unsafe, if it would; true when it is refused.
+bool ModifyModule::refuseSave(int row)
+{
+    QString strToast;
+    QString strWhy;
+    const bool bRefused = findSaveRefusal(row, &strToast, &strWhy);
     if (CTextButton *pSave = m_saveBtnList.value(row))
-        pSave->setToolTip(refusal.strWhy);
-    if (refusal.strToast.isEmpty())
+        pSave->setToolTip(strWhy);
+    if (!bRefused)
         return false;
-    qDebug() << "slotSave -->" << row << "refused:" << refusal.strWhy;
-    ToastHintWidget::getInstance()->showTips(kToastFailure, refusal.strToast);
+    qDebug() << "slotSave -->" << row << "refused:" << strWhy;
+    ToastHintWidget::getInstance()->showTips(kToastFailure, strToast);
     return true;
 }
 
@@ -880,6 +942,12 @@ void ModifyModule::sendSave(int row)
     const DevInfo_S stSent = m_curDevInfo;
     m_curDevInfo = resetDevInfo();
     m_nQuestionRow = -1;
+    sendWrite(row, stSent);
+}
+
+// One write, from a save or a batch; the row is -1 only for a save without a row.
+void ModifyModule::sendWrite(int row, const DevInfo_S &stSent)
+{
     if (row >= 0) {
         m_ledger.beginSave(row, stSent);
         setRowState(row, RowState::Saving, QStringLiteral("writing %1 to the camera").arg(stSent.strIPAddr));
@@ -903,20 +971,23 @@ void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
     int row = m_ledger.deliveringSaveRow();
     if (row < 0)
         row = m_ledger.pendingSaveRow(strIp);
+    const bool bWritten = nStatus == kResultSuccess;
+    // A batch tells its outcome once, at the end, instead of a toast per camera.
+    const bool bBatch = row >= 0 && m_pBatchRun->isBusyWith(row);
     if (row >= 0) {
-        settleSave(row, nStatus == kResultSuccess);
-        if (nStatus == kResultSuccess)
+        settleSave(row, bWritten);
+        if (bBatch)
+            m_pBatchRun->noteWriteEnded(row, bWritten, kBatchRefused.arg(nStatus));
+        if (bWritten)
             followReboot(row);
         else
             setRowState(row, RowState::Filled, kWriteRefused.arg(nStatus));
     }
     qDebug() << "slotUpdateEthStatus ---> " << strIp << nStatus;
-    if (nStatus != kResultSuccess) {
-        showToast(kToastFailure, kResultFailed);
-        return;
-    }
-    showToast(kToastSuccess, kResultSuccess);
-    emit CommonSignal::getInstance()->sigDevReboot(strIp);
+    if (!bBatch)
+        showToast(bWritten ? kToastSuccess : kToastFailure, bWritten ? kResultSuccess : kResultFailed);
+    if (bWritten)
+        emit CommonSignal::getInstance()->sigDevReboot(strIp);
 }
 
 // A refused or failed write leaves the camera as it was, so the stored record stays what
@@ -937,6 +1008,7 @@ void ModifyModule::followReboot(int row)
     const QString strUnwatchable = unwatchableReason(stSaved);
     if (!strUnwatchable.isEmpty()) {
         setRowState(row, RowState::Rebooting, strUnwatchable);
+        m_pBatchRun->noteWatchEnded(row, false, kBatchNotBack.arg(strUnwatchable));
         return;
     }
     setRowState(row, RowState::Rebooting,
@@ -963,13 +1035,27 @@ void ModifyModule::markBack(int row)
     stRow.strIp = stRow.strIPAddr;
     m_conflicts.noteHttpMac(stRow.strIp, stRow.strMacAddr);
     setRowState(row, RowState::Back, kBackAt.arg(stRow.strIp, stRow.strMacAddr));
+    m_pBatchRun->noteWatchEnded(row, true, QString());
 }
 
+void ModifyModule::markNotSeen(int row, const QString &strReason)
+{
+    setRowState(row, RowState::NotSeen, strReason);
+    m_pBatchRun->noteWatchEnded(row, false, kBatchNotBack.arg(strReason));
+}
+
+// A search would stop every reboot watch and renumber the rows under a write or a batch.
 void ModifyModule::updateSearchButton()
 {
     const QStringList listWrites = m_ledger.pendingSaveAddresses();
-    ui->toolButton->setEnabled(!m_bSearching && listWrites.isEmpty());
-    ui->toolButton->setToolTip(listWrites.isEmpty() ? QString() : kWritesInFlightTip.arg(listWrites.join(kAddressSeparator)));
+    const bool bBatch = m_pBatchRun->isRunning();
+    ui->toolButton->setEnabled(!m_bSearching && listWrites.isEmpty() && !bBatch);
+    if (bBatch)
+        ui->toolButton->setToolTip(kBatchRunning);
+    else
+        ui->toolButton->setToolTip(listWrites.isEmpty() ? QString() : kWritesInFlightTip.arg(listWrites.join(kAddressSeparator)));
+    ui->assignBtn->setText(bBatch ? kCancelBatchText : kAssignText);
+    ui->assignBtn->setEnabled(!m_bSearching);
 }
 
 void ModifyModule::slotRequestStarted(quint64 nRequest, const QString &, int nCmd)
@@ -996,7 +1082,9 @@ void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, i
              << RequestOutcome::outcomeText(nOutcome);
     settleSave(row, false);
     setRowState(row, RowState::Filled, kWriteFailed.arg(RequestOutcome::outcomeText(nOutcome)));
-    if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
+    if (m_pBatchRun->isBusyWith(row))
+        m_pBatchRun->noteWriteEnded(row, false, kBatchNoAnswer.arg(RequestOutcome::outcomeText(nOutcome)));
+    else if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
         showToast(kToastFailure, kResultFailed);
 }
 
@@ -1024,4 +1112,202 @@ void ModifyModule::restoreRow(int row)
         m_rowExtraList[row].nEditedColumns = 0;
         m_rowExtraList[row].bDhcpEdited = false;
     }
+}
+
+void ModifyModule::initSiteBar()
+{
+    ui->siteStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->filterEdit->setStyleSheet(kFilterSheet);
+    ui->filterEdit->setPlaceholderText(kFilterHint);
+    ui->filterEdit->setClearButtonEnabled(true);
+    connect(ui->filterEdit, &QLineEdit::textChanged, this, &ModifyModule::refreshStatusLine);
+    ui->assignBtn->setStyleSheet(kAssignSheet);
+    ui->assignBtn->setText(kAssignText);
+    connect(ui->assignBtn, &QToolButton::released, this, &ModifyModule::assignOrCancel);
+    ui->ipTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->ipTable, &QWidget::customContextMenuRequested, this, &ModifyModule::showRowMenu);
+}
+
+// Escape is taken only while the question is open: otherwise it belongs to the cell editor.
+void ModifyModule::initShortcuts()
+{
+    auto *pSearch = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(pSearch, &QShortcut::activated, this, [this] {
+        if (ui->toolButton->isEnabled())
+            searchIp();
+    });
+    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
+    m_pEscapeShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_pEscapeShortcut->setEnabled(false);
+    connect(m_pEscapeShortcut, &QShortcut::activated, pPop, &CTextHintPopWidget::sigCancel);
+    pPop->installEventFilter(this);
+    ui->ipTable->installEventFilter(this);
+}
+
+bool ModifyModule::eventFilter(QObject *pWatched, QEvent *pEvent)
+{
+    if (pWatched == CTextHintPopWidget::getInstance()
+        && (pEvent->type() == QEvent::Show || pEvent->type() == QEvent::Hide))
+        m_pEscapeShortcut->setEnabled(pEvent->type() == QEvent::Show);
+    if (pWatched == ui->ipTable && pEvent->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(pEvent)->matches(QKeySequence::Copy)) {
+        copyRows();
+        return true;
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void ModifyModule::showRowMenu(const QPoint &pos)
+{
+    const int row = ui->ipTable->rowAt(pos.y());
+    QMenu menu(this);
+    QAction *pAssign = menu.addAction(kAssignText, this, &ModifyModule::openBatchDialog);
+    pAssign->setEnabled(ui->assignBtn->isEnabled() && !m_pBatchRun->isRunning());
+    menu.addAction(kCopyText, this, &ModifyModule::copyRows);
+    const QString strAddress = m_devList.value(row).strIp;
+    QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { WebPageOpener::open(strAddress); });
+    pPage->setEnabled(row >= 0 && WebPageOpener::canOpen(strAddress));
+    menu.exec(ui->ipTable->viewport()->mapToGlobal(pos));
+}
+
+// The selected rows that are shown, top to bottom; every shown row when none is selected.
+QList<int> ModifyModule::chosenRows() const
+{
+    QList<int> listRows;
+    const QModelIndexList listSelected = ui->ipTable->selectionModel()->selectedRows();
+    for (const QModelIndex &index : listSelected) {
+        if (!ui->ipTable->isRowHidden(index.row()))
+            listRows.append(index.row());
+    }
+    if (listRows.isEmpty()) {
+        for (int row = 0; row < m_devList.size(); ++row) {
+            if (!ui->ipTable->isRowHidden(row))
+                listRows.append(row);
+        }
+    }
+    std::sort(listRows.begin(), listRows.end());
+    return listRows;
+}
+
+// The first seven columns as the table shows them, DHCP as on or off, and the row's state.
+void ModifyModule::copyRows()
+{
+    QList<QStringList> listLines{kCsvHeader};
+    const QList<int> listRows = chosenRows();
+    for (int row : listRows) {
+        const ToggleSwitch *pSwitch = m_toggleList.value(row);
+        listLines.append({cellText(row, ColNo), cellText(row, ColIp), cellText(row, ColMask),
+                          cellText(row, ColGateway), pSwitch && pSwitch->isChecked() ? kDhcpOn : kDhcpOff,
+                          cellText(row, ColMac), cellText(row, ColFw), rowStateName(m_rowExtraList.at(row).state)});
+    }
+    QGuiApplication::clipboard()->setText(tableCsv(listLines));
+}
+
+// Hidden, never removed: row r stays element r of every list.
+void ModifyModule::applyFilter()
+{
+    const QString strFilter = ui->filterEdit->text().trimmed();
+    for (int row = 0; row < m_devList.size(); ++row)
+        ui->ipTable->setRowHidden(row, !strFilter.isEmpty() && !matchesFilter(row, strFilter));
+}
+
+bool ModifyModule::matchesFilter(int row, const QString &strFilter) const
+{
+    for (int column : {ColIp, ColMac, ColFw}) {
+        if (cellText(row, column).contains(strFilter, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+void ModifyModule::assignOrCancel()
+{
+    if (m_pBatchRun->isRunning())
+        m_pBatchRun->cancel();
+    else
+        openBatchDialog();
+}
+
+// The selected rows that may be written take part; the others are listed with the reason.
+void ModifyModule::openBatchDialog()
+{
+    if (ui->ipTable->selectionModel()->selectedRows().isEmpty()) {
+        ToastHintWidget::getInstance()->showTips(kToastFailure, kSelectFirst);
+        return;
+    }
+    QList<BatchPlan::Entry_S> listCameras;
+    QList<QPair<QString, QString>> listLeftOut;
+    for (int row : chosenRows()) {
+        const QString strWhy = batchRefusal(row);
+        if (!strWhy.isEmpty()) {
+            listLeftOut.append({m_devList.at(row).strIp, strWhy});
+            continue;
+        }
+        BatchPlan::Entry_S stEntry;
+        stEntry.nRow = row;
+        stEntry.strMac = m_devList.at(row).strMacAddr;
+        stEntry.strCurrent = m_devList.at(row).strIp;
+        listCameras.append(stEntry);
+    }
+    QSet<QString> setHeld;
+    for (const DevInfo_S &stDevInfo : qAsConst(m_devList))
+        setHeld << stDevInfo.strIp << stDevInfo.strIPAddr;
+    const QStringList listOwn = LocalAddresses::searchable();
+    setHeld.unite(QSet<QString>(listOwn.cbegin(), listOwn.cend()));
+    setHeld.remove(QString());
+    if (!m_pBatchDialog) {
+        m_pBatchDialog = new BatchAssignDialog(window());
+        connect(m_pBatchDialog, &BatchAssignDialog::sigAssign, this, &ModifyModule::startBatch);
+    }
+    const DevInfo_S stFirst = listCameras.isEmpty() ? DevInfo_S() : m_devList.at(listCameras.first().nRow);
+    m_pBatchDialog->open(listCameras, listLeftOut, setHeld, stFirst.strIp, stFirst.strSubMask, stFirst.strGateway);
+}
+
+QString ModifyModule::batchRefusal(int row) const
+{
+    const RowFill fill = m_rowExtraList.at(row).fill;
+    if (ContactPolicy::mayContact(m_devList.at(row).strIp) && fill == RowFill::Waiting)
+        return kNotFilled;
+    QString strToast;
+    QString strWhy;
+    findSaveRefusal(row, &strToast, &strWhy);
+    return strWhy;
+}
+
+// Static addresses for every camera of the plan; the table shows what is being written.
+void ModifyModule::startBatch(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask,
+                              const QString &strGateway)
+{
+    QList<QPair<int, DevInfo_S>> listWrites;
+    for (const BatchPlan::Entry_S &stEntry : listEntries) {
+        if (stEntry.strNew.isEmpty())
+            continue;
+        DevInfo_S stWrite = m_devList.at(stEntry.nRow);
+        stWrite.strIPAddr = stEntry.strNew;
+        stWrite.strSubMask = plainMaskText(strMask);
+        stWrite.strGateway = strGateway;
+        stWrite.nDhcp = 0;
+        setCellText(stEntry.nRow, ColIp, stWrite.strIPAddr, kKeepFlags);
+        setCellText(stEntry.nRow, ColMask, stWrite.strSubMask, kKeepFlags);
+        setCellText(stEntry.nRow, ColGateway, stWrite.strGateway, kKeepFlags);
+        if (ToggleSwitch *pSwitch = m_toggleList.value(stEntry.nRow)) {
+            const ProgramWrite write(m_nProgramWrites);
+            pSwitch->setChecked(false);
+        }
+        listWrites.append({stEntry.nRow, stWrite});
+    }
+    qDebug() << "startBatch:" << listWrites.size() << "cameras";
+    m_strBatchNote = kBatchWriting.arg(listWrites.size());
+    m_pBatchRun->start(listWrites);
+    updateSearchButton();
+    refreshStatusLine();
+}
+
+void ModifyModule::finishBatch(const QString &strSummary, bool bAllBack)
+{
+    qDebug() << "finishBatch:" << strSummary;
+    m_strBatchNote = kBatchNote.arg(strSummary);
+    updateSearchButton();
+    refreshStatusLine();
+    ToastHintWidget::getInstance()->showTips(bAllBack ? kToastSuccess : kToastFailure, bAllBack ? kBatchDone : kBatchFailed);
 }

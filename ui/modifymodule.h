@@ -10,6 +10,7 @@
 #include "core/fwversion_s.h"
 #include "core/quillbootsearch_s.h"
 #include "ui/addressconflicts.h"
+#include "ui/batchplan.h"
 #include "ui/requestledger.h"
 #include "ui/rowstate.h"
 #include "ui/sitesummary.h"
@@ -18,7 +19,10 @@ namespace Ui {
 class ModifyModule;
 }
 
+class BatchAssignDialog;
+class BatchRun;
 class CTextButton;
+class QShortcut;
 class RebootWatch;
 class QResizeEvent;
 class QTableWidgetItem;
@@ -46,6 +50,10 @@ class ToggleSwitch;
  * Each row carries a state mark saying why it is empty or odd, and a status line below
  * the table counts the site. After a successful write and the reboot order, the row
  * follows the camera to its new address and says whether it came back.
+ *
+ * Selected rows can be readdressed in one go from a checked plan ("Assign addresses..."),
+ * copied as CSV (Ctrl+C), and a row's web page opened; a filter hides the rows that do
+ * not match. F5 searches, Escape answers "no" to the question.
  *
  * The view talks to the models only through the hub, and learns how each of its requests
  * ended from the per-request outcomes; the controller connects the slots.
@@ -96,6 +104,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
     // How far a row's settings got: none yet, from its own reply, completed from an SDK
@@ -115,6 +124,8 @@ private:
     void initTable();
     void initLocalIp();
     void initConnect();
+    void initSiteBar();
+    void initShortcuts();
     void applyTableStyleSheets();
 
     void setCellText(int row, int column, const QString &text, Qt::ItemFlags flagMask);
@@ -148,12 +159,26 @@ private:
     bool checkCurrentDevInfo() const;
     DevInfo_S completeDevInfo(int row, const DevInfo_S &stDevInfo) const;
     void restoreRow(int row);
+    bool findSaveRefusal(int row, QString *pToast, QString *pWhy) const;
     bool refuseSave(int row);
     void sendSave(int row);
+    void sendWrite(int row, const DevInfo_S &stSent);
     void settleSave(int row, bool bWritten);
     void followReboot(int row);
     QString unwatchableReason(const DevInfo_S &stSaved) const;
     void markBack(int row);
+    void markNotSeen(int row, const QString &strReason);
+
+    void showRowMenu(const QPoint &pos);
+    QList<int> chosenRows() const;
+    void copyRows();
+    void applyFilter();
+    bool matchesFilter(int row, const QString &strFilter) const;
+    void assignOrCancel();
+    void openBatchDialog();
+    QString batchRefusal(int row) const;
+    void startBatch(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
+    void finishBatch(const QString &strSummary, bool bAllBack);
     void updateSearchButton();
 
     Ui::ModifyModule *ui;
@@ -179,5 +204,9 @@ private:
     QTime m_searchTime;
     QString m_strSearchedFrom;
     RebootWatch *m_pRebootWatch = nullptr;
+    BatchRun *m_pBatchRun = nullptr;
+    BatchAssignDialog *m_pBatchDialog = nullptr;
+    QShortcut *m_pEscapeShortcut = nullptr;
+    QString m_strBatchNote;
     bool m_bStatusRefreshPending = false;
 };

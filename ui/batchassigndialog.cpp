@@ -1,0 +1,196 @@
+#include "ui/batchassigndialog.h"
+
+#include "ui_batchassigndialog.h"
+
+#include <QHeaderView>
+#include <QStringList>
+
+#include "net/addressprobe.h"
+#include "widgets/overlaysetup.h"
+
+namespace {
+
+enum PlanColumn { ColMac, ColCurrent, ColNew, ColNote, PlanColumnCount };
+const QStringList kPlanHeader = {QStringLiteral("MAC"), QStringLiteral("Current address"),
+                                 QStringLiteral("New address"), QStringLiteral("Note")};
+
+const QString kTitleSheet = QStringLiteral("QLabel{font:18px Microsoft YaHei;color:#333333;}");
+const QString kLabelSheet = QStringLiteral("QLabel{font:14px Microsoft YaHei;color:#666666;}");
+const QString kFieldSheet = QStringLiteral("QLineEdit{border:1px solid #B8C4D1;border-radius:4px;"
+                                           "font:14px Microsoft YaHei;color:#333333;padding:0px 6px;}");
+const QString kTableSheet = QStringLiteral("QTableWidget{color:#333333;font:14px Microsoft YaHei;border: 1px solid #DCE5EB;}");
+const QString kHeaderSheet = QStringLiteral("QHeaderView::section{background:#F5F9FA;color:#666666;font:14px Microsoft YaHei;"
+                                            "border: 0px;border-bottom: 1px solid #DCE5EB;padding: 4px 6px;}");
+constexpr int kButtonFontSize = 14;
+const QColor kAccent(QStringLiteral("#00B7FF"));
+const QColor kQuiet(QStringLiteral("#B4C4D1"));
+const QColor kDisabled(QStringLiteral("#CCCCCC"));
+const QColor kButtonText(QStringLiteral("#FFFFFF"));
+
+const QString kNoAddressLeft = QStringLiteral("no address left in the subnet");
+const QString kLeftOut = QStringLiteral("left out: %1");
+const QString kChecking = QStringLiteral("Checking %1 planned addresses for devices already there...");
+const QString kPlanned = QStringLiteral("%1 of %2 cameras get an address. Passed over, in use: %3.");
+const QString kNothingPassed = QStringLiteral("none");
+const QString kGaveUp = QStringLiteral("Too many planned addresses are in use; choose another start address.");
+const QString kCheckAgain = QStringLiteral("The values changed: check the plan again.");
+const QString kListSeparator = QStringLiteral(", ");
+
+QTableWidgetItem *planItem(const QString &strText)
+{
+    auto *pItem = new QTableWidgetItem(strText);
+    pItem->setTextAlignment(Qt::AlignCenter);
+    pItem->setFlags(pItem->flags() & ~Qt::ItemIsEditable);
+    return pItem;
+}
+
+void styleButton(CTextButton *pButton, const QString &strText, const QColor &fill)
+{
+    pButton->setText(strText);
+    pButton->setFontSize(kButtonFontSize);
+    pButton->setColors(Qt::transparent, Qt::transparent, fill, kDisabled, kButtonText, kButtonText);
+}
+
+} // namespace
+
+BatchAssignDialog::BatchAssignDialog(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::BatchAssignDialog)
+    , m_pProbe(new AddressProbe(this))
+{
+    ui->setupUi(this);
+    setupHintOverlay(this, ui->bg, ui->box, ui->exitBtn);
+    setupLook();
+    connect(ui->exitBtn, &QAbstractButton::released, this, &QWidget::hide);
+    connect(ui->cancelBtn, &QAbstractButton::released, this, &QWidget::hide);
+    connect(ui->checkBtn, &QAbstractButton::released, this, &BatchAssignDialog::checkPlan);
+    connect(ui->assignBtn, &QAbstractButton::released, this, &BatchAssignDialog::confirm);
+    for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
+        connect(pEdit, &QLineEdit::textEdited, this, &BatchAssignDialog::fieldsEdited);
+    connect(m_pProbe, &AddressProbe::sigFinished, this, &BatchAssignDialog::planAround);
+    hide();
+}
+
+BatchAssignDialog::~BatchAssignDialog()
+{
+    delete ui;
+}
+
+void BatchAssignDialog::setupLook()
+{
+    ui->titleText->setStyleSheet(kTitleSheet);
+    for (QLabel *pLabel : {ui->startLabel, ui->maskLabel, ui->gatewayLabel, ui->noteText})
+        pLabel->setStyleSheet(kLabelSheet);
+    ui->noteText->setWordWrap(true);
+    for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
+        pEdit->setStyleSheet(kFieldSheet);
+    styleButton(ui->checkBtn, QStringLiteral("Check plan"), kAccent);
+    styleButton(ui->cancelBtn, QStringLiteral("Cancel"), kQuiet);
+    styleButton(ui->assignBtn, QStringLiteral("Assign"), kAccent);
+
+    QTableWidget *pTable = ui->planTable;
+    pTable->setColumnCount(PlanColumnCount);
+    pTable->setHorizontalHeaderLabels(kPlanHeader);
+    pTable->verticalHeader()->hide();
+    pTable->horizontalHeader()->setStretchLastSection(true);
+    pTable->horizontalHeader()->setStyleSheet(kHeaderSheet);
+    pTable->setStyleSheet(kTableSheet);
+    pTable->setShowGrid(false);
+    pTable->setSelectionMode(QAbstractItemView::NoSelection);
+    pTable->setFocusPolicy(Qt::NoFocus);
+}
+
+void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
+                             const QList<QPair<QString, QString>> &listLeftOut, const QSet<QString> &setHeld,
+                             const QString &strStart, const QString &strMask, const QString &strGateway)
+{
+    m_listCameras = listCameras;
+    m_listLeftOut = listLeftOut;
+    m_setHeld = setHeld;
+    m_listPlanned.clear();
+    ui->startEdit->setText(strStart);
+    ui->maskEdit->setText(strMask);
+    ui->gatewayEdit->setText(strGateway);
+    ui->assignBtn->setEnabled(false);
+    ui->noteText->clear();
+    m_nRound = 0;
+    showPlan(m_listCameras, false);
+    showOverParent(this);
+}
+
+AddressProbe *BatchAssignDialog::probe() const
+{
+    return m_pProbe;
+}
+
+void BatchAssignDialog::checkPlan()
+{
+    m_setFoundTaken.clear();
+    m_nRound = 0;
+    planAround({});
+}
+
+// Plans around every address found taken so far, then checks the new plan's addresses;
+// the plan stands once a check finds none of them taken.
+void BatchAssignDialog::planAround(const QSet<QString> &setTaken)
+{
+    m_setFoundTaken.unite(setTaken);
+    const BatchPlan plan(m_listCameras, ui->startEdit->text(), ui->maskEdit->text(), ui->gatewayEdit->text(),
+                         m_setHeld + m_setFoundTaken);
+    showPlan(plan.entries(), plan.error().isEmpty() && m_nRound > 0);
+    ui->assignBtn->setEnabled(false);
+    if (!plan.error().isEmpty()) {
+        ui->noteText->setText(plan.error());
+        return;
+    }
+    const QStringList listPlanned = plan.plannedAddresses();
+    if (m_nRound > 0 && setTaken.isEmpty()) {
+        m_listPlanned = plan.entries();
+        QStringList listPassed = plan.skippedAddresses();
+        ui->noteText->setText(kPlanned.arg(listPlanned.size())
+                                  .arg(m_listCameras.size())
+                                  .arg(listPassed.isEmpty() ? kNothingPassed : listPassed.join(kListSeparator)));
+        ui->assignBtn->setEnabled(!listPlanned.isEmpty());
+        return;
+    }
+    if (m_nRound++ >= PLAN_ROUNDS) {
+        ui->noteText->setText(kGaveUp);
+        return;
+    }
+    ui->noteText->setText(kChecking.arg(listPlanned.size()));
+    m_pProbe->probe(listPlanned);
+}
+
+// A camera without a new address in a plan that was made had none left in the subnet.
+void BatchAssignDialog::showPlan(const QList<BatchPlan::Entry_S> &listEntries, bool bPlanned)
+{
+    QTableWidget *pTable = ui->planTable;
+    pTable->setRowCount(0);
+    pTable->setRowCount(listEntries.size() + m_listLeftOut.size());
+    int row = 0;
+    for (const BatchPlan::Entry_S &stEntry : listEntries) {
+        pTable->setItem(row, ColMac, planItem(stEntry.strMac));
+        pTable->setItem(row, ColCurrent, planItem(stEntry.strCurrent));
+        pTable->setItem(row, ColNew, planItem(stEntry.strNew));
+        pTable->setItem(row, ColNote, planItem(bPlanned && stEntry.strNew.isEmpty() ? kNoAddressLeft : QString()));
+        ++row;
+    }
+    for (const auto &leftOut : qAsConst(m_listLeftOut)) {
+        pTable->setItem(row, ColCurrent, planItem(leftOut.first));
+        pTable->setItem(row, ColNote, planItem(kLeftOut.arg(leftOut.second)));
+        ++row;
+    }
+}
+
+void BatchAssignDialog::fieldsEdited()
+{
+    m_listPlanned.clear();
+    ui->assignBtn->setEnabled(false);
+    ui->noteText->setText(kCheckAgain);
+}
+
+void BatchAssignDialog::confirm()
+{
+    hide();
+    emit sigAssign(m_listPlanned, ui->maskEdit->text(), ui->gatewayEdit->text());
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QWidget>
+
+#include "ui/batchplan.h"
+
+namespace Ui {
+class BatchAssignDialog;
+}
+
+class AddressProbe;
+
+/**
+ * The question before a batch assignment, over the whole window like the other pop-ups:
+ * start address, mask and gateway (static addresses: DHCP goes off), and the plan they
+ * make for the chosen cameras. "Check plan" plans, then checks every planned address for
+ * a device already answering there and plans again around those found; only a checked
+ * plan can be confirmed, once, with "Assign". Rows that cannot take part are listed with
+ * the reason and left out.
+ */
+class BatchAssignDialog : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// How many times a plan is redone around addresses found taken before it gives up.
+    static constexpr int PLAN_ROUNDS = 8;
+
+    explicit BatchAssignDialog(QWidget *parent = nullptr);
+    ~BatchAssignDialog() override;
+
+    /**
+     * Opens the question for @p listCameras (row, MAC, current address), with
+     * @p listLeftOut (current address and the reason) shown apart; @p setHeld are the
+     * addresses in use. The fields start from @p strStart, @p strMask and @p strGateway.
+     */
+    void open(const QList<BatchPlan::Entry_S> &listCameras, const QList<QPair<QString, QString>> &listLeftOut,
+              const QSet<QString> &setHeld, const QString &strStart, const QString &strMask,
+              const QString &strGateway);
+    /// The probe that checks the planned addresses (tests point it at their own port).
+    AddressProbe *probe() const;
+
+signals:
+    /// The user confirmed the checked plan: @p listEntries with their new addresses.
+    void sigAssign(QList<BatchPlan::Entry_S> listEntries, QString strMask, QString strGateway);
+
+private:
+    void setupLook();
+    void checkPlan();
+    void planAround(const QSet<QString> &setTaken);
+    void showPlan(const QList<BatchPlan::Entry_S> &listEntries, bool bPlanned);
+    void fieldsEdited();
+    void confirm();
+
+    Ui::BatchAssignDialog *ui;
+    AddressProbe *m_pProbe = nullptr;
+    QList<BatchPlan::Entry_S> m_listCameras;
+    QList<QPair<QString, QString>> m_listLeftOut;
+    QSet<QString> m_setHeld;
+    QSet<QString> m_setFoundTaken;
+    QList<BatchPlan::Entry_S> m_listPlanned;
+    int m_nRound = 0;
+};

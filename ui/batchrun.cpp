@@ -1,0 +1,136 @@
+#include "ui/batchrun.h"
+
+#include <QStringList>
+
+namespace {
+const QString kBack = QStringLiteral("%1 back at their new addresses");
+const QString kBackOne = QStringLiteral("1 back at its new address");
+const QString kFailed = QStringLiteral("%1 failed: %2");
+const QString kNotWritten = QStringLiteral("%1 not written (cancelled)");
+const QString kFailure = QStringLiteral("%1 %2");
+const QString kSummarySeparator = QStringLiteral(", ");
+const QString kFailureSeparator = QStringLiteral("; ");
+} // namespace
+
+BatchRun::BatchRun(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void BatchRun::start(const QList<QPair<int, DevInfo_S>> &listWrites)
+{
+    m_listOrder.clear();
+    m_hashWrites.clear();
+    m_hashStages.clear();
+    m_hashWhy.clear();
+    m_nWriting = 0;
+    m_bCancelled = false;
+    m_bRunning = true;
+    for (const auto &write : listWrites) {
+        m_listOrder.append(write.first);
+        m_hashWrites.insert(write.first, write.second);
+        m_hashStages.insert(write.first, Stage::Waiting);
+    }
+    sendNext();
+    finishIfDone();
+}
+
+void BatchRun::cancel()
+{
+    if (!m_bRunning)
+        return;
+    m_bCancelled = true;
+    for (auto it = m_hashStages.begin(); it != m_hashStages.end(); ++it) {
+        if (it.value() == Stage::Waiting)
+            it.value() = Stage::Skipped;
+    }
+    finishIfDone();
+}
+
+bool BatchRun::isRunning() const
+{
+    return m_bRunning;
+}
+
+bool BatchRun::isBusyWith(int row) const
+{
+    const Stage stage = m_hashStages.value(row, Stage::Skipped);
+    return m_bRunning && (stage == Stage::Waiting || stage == Stage::Writing || stage == Stage::Watching);
+}
+
+void BatchRun::noteWriteEnded(int row, bool bWritten, const QString &strWhy)
+{
+    if (m_hashStages.value(row, Stage::Skipped) != Stage::Writing)
+        return;
+    --m_nWriting;
+    m_hashStages.insert(row, bWritten ? Stage::Watching : Stage::Failed);
+    if (!bWritten)
+        m_hashWhy.insert(row, strWhy);
+    sendNext();
+    finishIfDone();
+}
+
+void BatchRun::noteWatchEnded(int row, bool bBack, const QString &strWhy)
+{
+    if (m_hashStages.value(row, Stage::Skipped) != Stage::Watching)
+        return;
+    m_hashStages.insert(row, bBack ? Stage::Back : Stage::Failed);
+    if (!bBack)
+        m_hashWhy.insert(row, strWhy);
+    finishIfDone();
+}
+
+// In the plan's order, as long as fewer than the bound are being written.
+void BatchRun::sendNext()
+{
+    for (int row : qAsConst(m_listOrder)) {
+        if (m_bCancelled || m_nWriting >= BATCH_WRITES_IN_FLIGHT)
+            return;
+        if (m_hashStages.value(row) != Stage::Waiting)
+            continue;
+        m_hashStages.insert(row, Stage::Writing);
+        ++m_nWriting;
+        emit sigWrite(row, m_hashWrites.value(row));
+    }
+}
+
+void BatchRun::finishIfDone()
+{
+    if (!m_bRunning)
+        return;
+    for (const Stage stage : qAsConst(m_hashStages)) {
+        if (stage == Stage::Waiting || stage == Stage::Writing || stage == Stage::Watching)
+            return;
+    }
+    m_bRunning = false;
+    const bool bAllBack = !m_bCancelled && !m_hashStages.values().contains(Stage::Failed);
+    emit sigFinished(summary(), bAllBack);
+}
+
+QString BatchRun::summary() const
+{
+    int nBack = 0;
+    int nSkipped = 0;
+    QStringList listFailures;
+    for (int row : m_listOrder) {
+        switch (m_hashStages.value(row)) {
+        case Stage::Back:
+            ++nBack;
+            break;
+        case Stage::Skipped:
+            ++nSkipped;
+            break;
+        case Stage::Failed:
+            listFailures.append(kFailure.arg(m_hashWrites.value(row).strIp, m_hashWhy.value(row)));
+            break;
+        default:
+            break;
+        }
+    }
+    QStringList listParts{nBack == 1 ? kBackOne : kBack.arg(nBack)};
+    if (!listFailures.isEmpty())
+        listParts.append(kFailed.arg(listFailures.size()).arg(listFailures.join(kFailureSeparator)));
+    if (nSkipped > 0)
+        listParts.append(kNotWritten.arg(nSkipped));
+    return listParts.join(kSummarySeparator);
+}
