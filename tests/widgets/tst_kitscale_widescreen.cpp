@@ -32,6 +32,12 @@ const QColor kBorder(QStringLiteral("#3366CC"));
 const QColor kFill(Qt::red);
 const QColor kInputFill(QStringLiteral("#ECF0F3"));
 const QString kButtonFamily = QStringLiteral("Arial");
+// The text button's defaults and the sizes given to it, as the wide screen makes them.
+constexpr int kPaddingGiven = 14;
+constexpr int kScaledFontSize = 28;
+constexpr int kScaledPadding = 28;
+constexpr int kMaxWidthGiven = 60;
+constexpr int kScaledMaxWidth = 120;
 
 // The widget's own painting on a transparent canvas, painted twice: with auto width the
 // first paint fixes the width.
@@ -161,23 +167,23 @@ void TestKitScaleWideScreen::popUpBoxes()
 void TestKitScaleWideScreen::buttonAutoWidthCountsFontAndPadding()
 {
     CTextButton *pButton = makeButton(QStringLiteral("Save"));
-    pButton->setHPadding(14);
+    pButton->setHPadding(kPaddingGiven);
     pButton->setAutoWidth(true);
     paintedAlone(pButton);
-    QCOMPARE(pButton->width(), buttonTextWidth(28, QStringLiteral("Save")) + 2 * 28);
+    QCOMPARE(pButton->width(), buttonTextWidth(kScaledFontSize, QStringLiteral("Save")) + 2 * kScaledPadding);
 }
 
 // Maximum width 60 allows 120 px of text.
 void TestKitScaleWideScreen::buttonMaximumWidth()
 {
     const QString strLong = QStringLiteral("Camera 192.168.100.200 on the third floor");
-    QVERIFY(buttonTextWidth(28, strLong) > 120);
+    QVERIFY(buttonTextWidth(kScaledFontSize, strLong) > kScaledMaxWidth);
     CTextButton *pButton = makeButton(strLong);
-    pButton->setMaxWidth(60);
-    pButton->setHPadding(14);
+    pButton->setMaxWidth(kMaxWidthGiven);
+    pButton->setHPadding(kPaddingGiven);
     pButton->setAutoWidth(true);
     paintedAlone(pButton);
-    QCOMPARE(pButton->width(), 120 + 2 * 28);
+    QCOMPARE(pButton->width(), kScaledMaxWidth + 2 * kScaledPadding);
 }
 
 // Border width 2 paints 4 px: the second column is still wholly border.
