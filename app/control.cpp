@@ -3,6 +3,7 @@
 #include "app/mainmodel.h"
 #include "core/commonsignal.h"
 #include "net/chttp.h"
+#include "net/commontool.h"
 #include "net/modifymodel.h"
 #include "net/requestoutcome.h"
 #include "ui/mainwindow.h"
@@ -19,8 +20,10 @@ Control::Control(QObject *parent)
     m_pMainWindow->show();
 }
 
+// An SDK search still running would otherwise report into objects being destroyed.
 Control::~Control()
 {
+    CommonTool::getInstance()->shutDown();
     delete m_pMainWindow;
     m_pMainWindow = nullptr;
     delete m_pMainModel;

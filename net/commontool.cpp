@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <iterator>
 
@@ -45,6 +46,35 @@ constexpr double kLargestExactInteger = 9007199254740992.0; // 2^53
 
 // Counts callback calls for the log only; the SDK may call from any of its threads.
 QAtomicInt s_nCallbackCount;
+
+// How long the shut-down waits for a running SDK search: twice the time the search is
+// asked to take, so a search that keeps its time ends within it.
+constexpr unsigned long kShutdownWaitMs = 2 * kSearchWaitMs;
+
+// Whether SDK reports may still reach the hub. Plain atomics, not locks: a callback may
+// come from an SDK thread at any moment of the shut-down, even while static objects are
+// being destroyed, and these stay valid throughout.
+std::atomic<bool> s_bAcceptingReports{true};
+// Callbacks between their last look at s_bAcceptingReports and the end of their emit.
+std::atomic<int> s_nPublishing{0};
+
+// Publishes the record unless the shut-down has begun. A callback that saw the gate open
+// is counted until its emit is done, so the shut-down can wait for it to leave.
+void publishIfAccepting(const DevInfo_S &stDev)
+{
+    s_nPublishing.fetch_add(1);
+    if (s_bAcceptingReports.load())
+        emit CommonSignal::getInstance()->sigSdkUpdateDevInfo(stDev);
+    s_nPublishing.fetch_sub(1);
+}
+
+// Once no callback is between its look at the gate and its emit, none can publish again.
+void closeReportGate()
+{
+    s_bAcceptingReports.store(false);
+    while (s_nPublishing.load() != 0)
+        QThread::yieldCurrentThread();
+}
 
 // The "stNetInfo" object of a report, empty when the text is not a JSON object with
 // non-empty "SapSearch" and "stNetInfo" objects.
@@ -104,13 +134,15 @@ void queryVersions(const QString &strIp, int nPort, DevInfo_S *pDev)
 
 void fdQuillSearchCB(int, const char *szReport)
 {
+    if (!s_bAcceptingReports.load())
+        return;
     qDebug() << "fdQuillSearchCB --->" << s_nCallbackCount.fetchAndAddRelaxed(1);
     const QJsonObject netInfo = reportNetInfo(szReport);
     if (netInfo.isEmpty())
         return;
     DevInfo_S stDev = devInfoFromNetInfo(netInfo);
     queryVersions(stDev.strIPAddr, reportPort(netInfo.value(QLatin1String("wDataPort"))), &stDev);
-    emit CommonSignal::getInstance()->sigSdkUpdateDevInfo(stDev);
+    publishIfAccepting(stDev);
 }
 
 // The end of a search is handled in this object's thread, so it belongs to the GUI thread
@@ -131,6 +163,7 @@ void CommonTool::getDevInfo()
 {
     if (m_pSearchThread)
         return;
+    s_bAcceptingReports.store(true);
     m_pSearchThread = QThread::create(&CommonTool::runSdkSearch);
     connect(m_pSearchThread.data(), &QThread::finished, this, &CommonTool::finishSdkSearch);
     m_pSearchThread->start();
@@ -146,7 +179,15 @@ void CommonTool::finishSdkSearch()
 {
     if (m_pSearchThread)
         m_pSearchThread->deleteLater();
-    emit CommonSignal::getInstance()->sigSdkGetInfoFinished();
+    if (s_bAcceptingReports.load())
+        emit CommonSignal::getInstance()->sigSdkGetInfoFinished();
+}
+
+void CommonTool::shutDown()
+{
+    closeReportGate();
+    if (m_pSearchThread && !m_pSearchThread->wait(kShutdownWaitMs))
+        qDebug() << "SDK search still running after" << kShutdownWaitMs << "ms at shut-down; left to finish alone";
 }
 
 QString CommonTool::getCmdName(int nCmd) const

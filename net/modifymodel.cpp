@@ -17,6 +17,7 @@
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
 #include "core/nametables.h"
+#include "core/searchlimits.h"
 #include "core/versiontext.h"
 #include "net/chttp.h"
 #include "net/commandurl.h"
@@ -36,6 +37,10 @@ constexpr quint32 SEARCH_MAGIC = 0x12564387u;
 // about 256 replies, and the rest of a large site's burst would be dropped by the kernel.
 // The kernel caps the request at net.core.rmem_max.
 constexpr int SEARCH_RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
+// Datagrams read in one turn of the event loop. A flood is read in slices this size, so
+// the timers and the window's repainting get their turn in between; the socket announces
+// the rest again as long as datagrams are pending.
+constexpr int SEARCH_READ_BATCH = 256;
 
 constexpr int CMD_SET_ENV = 0;
 constexpr int CMD_GET_ENV = 1;
@@ -151,14 +156,30 @@ void ModifyModel::slotRecvMsg()
     m_bReceived = true;
     if (m_listSearchResult.isEmpty())
         m_bFirstReply = true;
-    while (m_pUdpSocket->hasPendingDatagrams()) {
-        QByteArray baDatagram(int(qMax<qint64>(m_pUdpSocket->pendingDatagramSize(), 0)), '\0');
-        m_pUdpSocket->readDatagram(baDatagram.data(), baDatagram.size());
-        m_listSearchResult.append(searchRecordFromBytes(baDatagram));
+    for (int nRead = 0; nRead < SEARCH_READ_BATCH && m_pUdpSocket->hasPendingDatagrams(); ++nRead) {
+        if (m_listSearchResult.size() < SEARCH_MAX_RECORDS)
+            keepNextReply();
+        else
+            dropNextReply();
     }
     if (m_bFirstReply)
         QTimer::singleShot(RESULT_DELAY_MS, Qt::PreciseTimer, this, &ModifyModel::emitSearchResult);
     m_bFirstReply = false;
+}
+
+void ModifyModel::keepNextReply()
+{
+    QByteArray baDatagram(int(qMax<qint64>(m_pUdpSocket->pendingDatagramSize(), 0)), '\0');
+    m_pUdpSocket->readDatagram(baDatagram.data(), baDatagram.size());
+    m_listSearchResult.append(searchRecordFromBytes(baDatagram));
+    if (m_listSearchResult.size() == SEARCH_MAX_RECORDS)
+        qDebug() << "search reply cap reached:" << SEARCH_MAX_RECORDS << "records; later replies dropped";
+}
+
+// Read all the same, so that the socket does not stay full of a flood until the window ends.
+void ModifyModel::dropNextReply()
+{
+    m_pUdpSocket->readDatagram(nullptr, 0);
 }
 
 void ModifyModel::stopSearch()

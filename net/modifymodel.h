@@ -16,8 +16,11 @@ class QUdpSocket;
  *
  * A search binds UDP port 54361, joins 234.200.200.1 on the interface that owns the
  * chosen local address, sends one 76-byte request to port 54362 and listens for 2000 ms.
- * Every datagram read in that window becomes one record; the records are published with
- * the hub's sigSearchResult 2000 ms after the first of them. A window without any reply
+ * Every datagram read in that window becomes one record, up to SEARCH_MAX_RECORDS
+ * (core/searchlimits.h; reaching it is logged, later datagrams are read and dropped); the
+ * records are published with the hub's sigSearchResult 2000 ms after the first of them.
+ * Datagrams are read a bounded number per turn of the event loop, so a flood delays
+ * neither that publication nor the rest of the program. A window without any reply
  * ends with an empty sigSearchResult followed by sigGetEnvFinished. A search that cannot
  * start (empty address, bind, interface or join failure) publishes the same pair at once
  * and leaves the socket closed.
@@ -61,6 +64,8 @@ private:
     void sendSearchRequest();
     void abandonSearch();
     void closeSearchSocket();
+    void keepNextReply();
+    void dropNextReply();
     void stopSearch();
     void emitSearchResult();
 

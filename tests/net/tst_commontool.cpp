@@ -20,6 +20,10 @@ namespace {
 constexpr int kAreaSize = 28;
 constexpr int kWaitMs = 10000;
 constexpr int kQuietMs = 200;
+// How long the shut-down waits for a search that does not end.
+constexpr int kShutdownWaitMs = 2000;
+// Long enough that the shut-down is certain to be waiting when the search is let go.
+constexpr int kReleaseDelayMs = 300;
 
 struct SearchCall
 {
@@ -58,10 +62,12 @@ struct Script
     ReportThread reportThread = ReportThread::Worker;
     int nSearchReturn = 0;
     QSemaphore *pHold = nullptr;
+    QSemaphore *pQueryHold = nullptr;
     int nQueryReturn = 0;
     QByteArray baArea = QByteArray(kAreaSize, '\0');
     QList<SearchCall> listSearchCalls;
     QList<QueryCall> listQueryCalls;
+    int nSearchesReturned = 0;
 
     void clear()
     {
@@ -70,15 +76,27 @@ struct Script
         reportThread = ReportThread::Worker;
         nSearchReturn = 0;
         pHold = nullptr;
+        pQueryHold = nullptr;
         nQueryReturn = 0;
         baArea = QByteArray(kAreaSize, '\0');
         listSearchCalls.clear();
         listQueryCalls.clear();
+        nSearchesReturned = 0;
     }
     int searchCount()
     {
         QMutexLocker locker(&mutex);
         return listSearchCalls.size();
+    }
+    int returnedCount()
+    {
+        QMutexLocker locker(&mutex);
+        return nSearchesReturned;
+    }
+    int queryCount()
+    {
+        QMutexLocker locker(&mutex);
+        return listQueryCalls.size();
     }
 };
 
@@ -114,6 +132,8 @@ int scriptedSearch(int nMode, int nWaitMs, DeviceSdk::SearchCallback pCallback, 
         pOwn->start();
         pOwn->wait();
     }
+    QMutexLocker locker(&s.mutex);
+    ++s.nSearchesReturned;
     return nReturn;
 }
 
@@ -121,8 +141,14 @@ int scriptedQuery(const char *szIp, int nPort, const char *szUser, const char *s
                   const char *szQuery, int nSize, void *pResult)
 {
     Script &s = script();
-    QMutexLocker locker(&s.mutex);
+    s.mutex.lock();
     s.listQueryCalls.append({szIp, nPort, szUser, szPassword, nReserved, szQuery, nSize, pResult != nullptr});
+    QSemaphore *pQueryHold = s.pQueryHold;
+    s.mutex.unlock();
+
+    if (pQueryHold)
+        pQueryHold->acquire();
+    QMutexLocker locker(&s.mutex);
     if (pResult && nSize == kAreaSize)
         std::memcpy(pResult, s.baArea.constData(), kAreaSize);
     return s.nQueryReturn;
@@ -210,9 +236,15 @@ private slots:
     void report();
     void callbackSurvivesNullText();
     void callbackCountsCalls();
+    void shutDownWaitsForRunningSearch();
+    void shutDownWaitIsBounded_data();
+    void shutDownWaitIsBounded();
+    void reportInQueryAtShutDownDropped();
+    void callbackAfterShutDownDoesNothing();
 
 private:
     void waitForSearchEnd(HubRecorder *pRecorder, int nFinished);
+    void searchReportsAgain();
 };
 
 void TestCommonTool::initTestCase()
@@ -528,6 +560,134 @@ void TestCommonTool::callbackCountsCalls()
     QCOMPARE(setCounts.size(), listMessages.size()); // each call saw its own value
     for (int n = nFirst; n < nFirst + listMessages.size(); ++n)
         QVERIFY(setCounts.contains(n));
+}
+
+// After a shut-down the next search is heard again, reports and end alike. Call once the
+// earlier search has returned.
+void TestCommonTool::searchReportsAgain()
+{
+    script().clear();
+    script().listReports = {netInfoReport(R"({"szIP":"10.0.0.21"})")};
+    HubRecorder recorder;
+    // Nothing starts until the loop has deleted the earlier search's thread; once a search
+    // has begun, asking again would start a second one after it.
+    const auto startSearchOnce = [] {
+        if (script().searchCount() == 0)
+            CommonTool::getInstance()->getDevInfo();
+        return script().searchCount();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(startSearchOnce(), 1, kWaitMs);
+    waitForSearchEnd(&recorder, 1);
+    QCOMPARE(recorder.m_listEvents, QStringList({"10.0.0.21", "finished"}));
+}
+
+// A search that ends while the shut-down waits: the shut-down returns only after it, and
+// neither its reports nor its end reach the hub.
+void TestCommonTool::shutDownWaitsForRunningSearch()
+{
+    QSemaphore hold;
+    script().pHold = &hold;
+    script().listReports = {netInfoReport(R"({"szIP":"10.0.0.11"})")};
+    HubRecorder recorder;
+    CommonTool::getInstance()->getDevInfo();
+    QTRY_COMPARE_WITH_TIMEOUT(script().searchCount(), 1, kWaitMs);
+    std::unique_ptr<QThread> pReleaser(QThread::create([&hold] {
+        QThread::msleep(kReleaseDelayMs);
+        hold.release();
+    }));
+    pReleaser->start();
+
+    CommonTool::getInstance()->shutDown();
+    const int nReturnedAtShutDown = script().returnedCount();
+    QVERIFY(pReleaser->wait(kWaitMs));
+    QCOMPARE(nReturnedAtShutDown, 1);
+    QTest::qWait(kQuietMs);
+    QCOMPARE(recorder.m_listEvents, QStringList());
+    QCOMPARE(script().queryCount(), 0);
+    searchReportsAgain();
+}
+
+void TestCommonTool::shutDownWaitIsBounded_data()
+{
+    QTest::addColumn<ReportThread>("reportThread");
+    QTest::newRow("reports from the worker thread") << ReportThread::Worker;
+    QTest::newRow("reports from a thread of the SDK's own") << ReportThread::OwnThread;
+}
+
+// A search that outlasts the wait is left running; when it reports and ends later, nothing
+// reaches the hub, no version is queried, and nothing breaks.
+void TestCommonTool::shutDownWaitIsBounded()
+{
+    QFETCH(ReportThread, reportThread);
+    QSemaphore hold;
+    script().pHold = &hold;
+    script().reportThread = reportThread;
+    script().listReports = {netInfoReport(R"({"szIP":"10.0.0.12","wDataPort":80})")};
+    HubRecorder recorder;
+    CommonTool::getInstance()->getDevInfo();
+    QTRY_COMPARE_WITH_TIMEOUT(script().searchCount(), 1, kWaitMs);
+
+    QElapsedTimer clock;
+    clock.start();
+    QStringList listShutDownLog;
+    {
+        const LogCapture capture;
+        CommonTool::getInstance()->shutDown();
+        listShutDownLog = LogCapture::messages();
+    }
+    const qint64 nWaitedMs = clock.elapsed();
+    const int nReturnedAtShutDown = script().returnedCount();
+
+    const LogCapture capture;
+    hold.release();
+    QTRY_COMPARE_WITH_TIMEOUT(script().returnedCount(), 1, kWaitMs);
+    QTest::qWait(kQuietMs);
+    QVERIFY2(nWaitedMs >= kShutdownWaitMs, qPrintable(QString::number(nWaitedMs)));
+    QCOMPARE(nReturnedAtShutDown, 0);
+    QCOMPARE(listShutDownLog,
+             QStringList{QStringLiteral("SDK search still running after %1 ms at shut-down; left to finish alone")
+                             .arg(kShutdownWaitMs)});
+    QCOMPARE(recorder.m_listEvents, QStringList());
+    QCOMPARE(script().queryCount(), 0);
+    QVERIFY(LogCapture::messages().filter(QStringLiteral("fdQuillSearchCB")).isEmpty());
+    searchReportsAgain();
+}
+
+// A version query that outlasts the shut-down's wait: the report it was for is dropped.
+void TestCommonTool::reportInQueryAtShutDownDropped()
+{
+    QSemaphore queryHold;
+    script().pQueryHold = &queryHold;
+    script().listReports = {netInfoReport(R"({"szIP":"10.0.0.14","wDataPort":80})")};
+    HubRecorder recorder;
+    CommonTool::getInstance()->getDevInfo();
+    QTRY_COMPARE_WITH_TIMEOUT(script().queryCount(), 1, kWaitMs);
+
+    CommonTool::getInstance()->shutDown();
+    const int nReturnedAtShutDown = script().returnedCount();
+    queryHold.release();
+    QTRY_COMPARE_WITH_TIMEOUT(script().returnedCount(), 1, kWaitMs);
+    QTest::qWait(kQuietMs);
+    QCOMPARE(nReturnedAtShutDown, 0);
+    QCOMPARE(recorder.m_listEvents, QStringList());
+    searchReportsAgain();
+}
+
+void TestCommonTool::callbackAfterShutDownDoesNothing()
+{
+    CommonTool::getInstance()->shutDown();
+    HubRecorder recorder;
+    const LogCapture capture;
+    const QByteArray baReport = netInfoReport(R"({"szIP":"10.0.0.13","wDataPort":80})");
+    fdQuillSearchCB(0, baReport.constData());
+    std::unique_ptr<QThread> pSdkThread(QThread::create([&baReport] { fdQuillSearchCB(0, baReport.constData()); }));
+    pSdkThread->start();
+    QVERIFY(pSdkThread->wait(kWaitMs));
+    QTest::qWait(kQuietMs);
+    QCOMPARE(recorder.m_listEvents, QStringList());
+    QCOMPARE(script().queryCount(), 0);
+    QCOMPARE(LogCapture::messages(), QStringList());
+    searchReportsAgain();
 }
 
 QTEST_GUILESS_MAIN(TestCommonTool)

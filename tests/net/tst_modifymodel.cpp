@@ -1,12 +1,18 @@
 #include <QtTest>
 
 #include <QNetworkInterface>
+#include <QThread>
 #include <QUdpSocket>
+
+#include <atomic>
+#include <memory>
 
 #include "core/commonsignal.h"
 #include "core/quillbootsearch_s.h"
+#include "core/searchlimits.h"
 #include "net/modifymodel.h"
 #include "support/fakesearchresponder.h"
+#include "support/logcapture.h"
 
 namespace {
 
@@ -20,6 +26,49 @@ constexpr int kSlackMs = 1500;
 // Clock granularity between the two measurements.
 constexpr int kEarlyMs = 20;
 constexpr int kWaitMs = 8000;
+// A flood well past the cap: plausible 76-byte replies, each with its own address.
+constexpr int kFloodReplies = 10000;
+constexpr int kFloodHostsPerSubnet = 250;
+constexpr int kProbeIntervalMs = 1;
+constexpr qint64 kNsPerMs = 1000000;
+const QString kCapLog =
+    QStringLiteral("search reply cap reached: %1 records; later replies dropped").arg(SEARCH_MAX_RECORDS);
+
+QString floodAddress(int nIndex)
+{
+    return QStringLiteral("10.1.%1.%2").arg(nIndex / kFloodHostsPerSubnet).arg(nIndex % kFloodHostsPerSubnet + 1);
+}
+
+// Ticks as often as the event loop lets it; the longest gap between two ticks is the
+// longest turn the loop took meanwhile.
+class LoopTurnProbe : public QObject
+{
+public:
+    explicit LoopTurnProbe(const QElapsedTimer *pClock)
+        : m_pClock(pClock)
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(kProbeIntervalMs);
+        connect(&m_timer, &QTimer::timeout, this, [this] { m_listTickNs.append(m_pClock->nsecsElapsed()); });
+        m_timer.start();
+    }
+
+    // The longest gap between two ticks in [nFromMs, nUntilMs], in milliseconds.
+    double longestTurnMs(qint64 nFromMs, qint64 nUntilMs) const
+    {
+        qint64 nLongestNs = 0;
+        for (int i = 1; i < m_listTickNs.size() && m_listTickNs.at(i) <= nUntilMs * kNsPerMs; ++i) {
+            if (m_listTickNs.at(i - 1) >= nFromMs * kNsPerMs)
+                nLongestNs = qMax(nLongestNs, m_listTickNs.at(i) - m_listTickNs.at(i - 1));
+        }
+        return double(nLongestNs) / kNsPerMs;
+    }
+
+private:
+    const QElapsedTimer *m_pClock;
+    QTimer m_timer;
+    QList<qint64> m_listTickNs;
+};
 
 bool addressOwnedLocally(const QString &strIp)
 {
@@ -56,6 +105,7 @@ private slots:
     void secondSearchWithinWindowDropped();
     void failedStartPublishesAtOnce_data();
     void failedStartPublishesAtOnce();
+    void floodCappedAndPublishedOnTime();
 
 private:
     void recordHubEvents();
@@ -276,6 +326,58 @@ void TestModifyModel::failedStartPublishesAtOnce()
     QTRY_COMPARE_WITH_TIMEOUT(m_pResponder->requests().size(), 1, kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_listEvents.size(), 4, kWaitMs);
     QCOMPARE(m_listEvents.mid(2), (QStringList{QStringLiteral("result:0"), QStringLiteral("finished")}));
+}
+
+// 10,000 replies from another thread, as fast as loopback takes them, during the window:
+// SEARCH_MAX_RECORDS of them are kept, the rest read and dropped, the cap is logged once,
+// and the list is still published once, 2000 ms after the first reply. The publication's
+// delay and the longest turn of the event loop are printed, not asserted.
+void TestModifyModel::floodCappedAndPublishedOnTime()
+{
+    if (!searchPortFree())
+        QSKIP("port 54361 is in use by another program");
+    if (!m_pResponder->start())
+        QSKIP("cannot join 234.200.200.1 on the loopback interface");
+    QList<QByteArray> listFlood;
+    QSet<QString> setSent;
+    for (int i = 0; i < kFloodReplies; ++i) {
+        listFlood.append(FakeSearchResponder::replyDatagram(floodAddress(i), 80));
+        setSent.insert(floodAddress(i));
+    }
+    std::atomic<qint64> nFirstSentMs{-1};
+    std::unique_ptr<QThread> pFlood(QThread::create([this, &listFlood, &nFirstSentMs] {
+        QUdpSocket sender;
+        nFirstSentMs = m_timer.elapsed();
+        for (const QByteArray &baReply : qAsConst(listFlood))
+            sender.writeDatagram(baReply, QHostAddress::LocalHost, kBindPort);
+    }));
+
+    std::unique_ptr<LogCapture> pCapture(new LogCapture);
+    m_timer.start();
+    const LoopTurnProbe probe(&m_timer);
+    m_pModel->slotSearchNetwork(kLoopbackIp);
+    pFlood->start();
+    // A real event loop, not a polling wait: the reading must share it with the timers.
+    QSignalSpy publication(CommonSignal::getInstance(), &CommonSignal::sigSearchResult);
+    QVERIFY(publication.wait(kWaitMs));
+    QVERIFY(pFlood->wait(kWaitMs));
+    QTest::qWait(kWindowMs);
+    pCapture.reset();
+
+    const qint64 nPublishedMs = m_listEventTimes.first();
+    const qint64 nDelayMs = nPublishedMs - nFirstSentMs;
+    qInfo("flood: list published %lld ms after the first reply (%d ms due)", nDelayMs, kResultDelayMs);
+    qInfo("flood: longest event-loop turn while reading: %.1f ms", probe.longestTurnMs(nFirstSentMs, nPublishedMs));
+
+    QCOMPARE(m_listEvents, QStringList{QStringLiteral("result:%1").arg(SEARCH_MAX_RECORDS)});
+    QVERIFY2(nDelayMs >= kResultDelayMs - kEarlyMs, qPrintable(QString::number(nDelayMs)));
+    QVERIFY2(nDelayMs <= kResultDelayMs + kSlackMs, qPrintable(QString::number(nDelayMs)));
+    QSet<QString> setPublished;
+    for (const QuillbootSearch_S &stRecord : lastResult())
+        setPublished.insert(searchRecordAddress(stRecord));
+    QCOMPARE(setPublished.size(), SEARCH_MAX_RECORDS);
+    QVERIFY(setSent.contains(setPublished));
+    QCOMPARE(LogCapture::messages().count(kCapLog), 1);
 }
 
 QTEST_GUILESS_MAIN(TestModifyModel)

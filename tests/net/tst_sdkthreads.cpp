@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "core/metatypes.h"
 #include "net/commontool.h"
 #include "net/devicesdk.h"
+#include "support/logcapture.h"
 
 // The SDK calls the search callback from plain threads of its own, several at once. These
 // threads are std::threads here (not QThreads), joined before the search returns, so that a
@@ -27,6 +29,19 @@ constexpr int kWaitMs = 10000;
 constexpr int kQueriesPerThread = 200;
 constexpr int kFirstAnswer = 1;
 constexpr int kSecondAnswer = 2;
+// The shut-down test's version query takes a while, as one over the network does, so the
+// shut-down finds callbacks in the middle of one. A pause between reports keeps the SDK
+// threads from spinning once callbacks return at once, and a bound on the reports (ten
+// seconds' worth at the least) ends them in any case.
+constexpr int kSlowQueryUs = 1000;
+constexpr int kReportPauseUs = 100;
+constexpr int kMaxReportsPerThread = 100000;
+constexpr int kReportsBeforeShutDown = 100;
+constexpr int kQuietMs = 200;
+
+std::atomic<bool> s_bStopReporting{false};
+std::atomic<bool> s_bSearchReturned{false};
+std::atomic<int> s_nCallbacks{0};
 
 QByteArray report(int nThread, int nReport)
 {
@@ -50,6 +65,26 @@ int searchFromOwnThreads(int, int, DeviceSdk::SearchCallback pCallback, int)
     return kReports;
 }
 
+// Calls back from every SDK thread until s_bStopReporting, counting the calls.
+int searchUntilStopped(int, int, DeviceSdk::SearchCallback pCallback, int)
+{
+    std::vector<std::thread> listThreads;
+    for (int nThread = 0; nThread < kSdkThreads; ++nThread) {
+        listThreads.emplace_back([pCallback, nThread] {
+            const QByteArray baReport = report(nThread, 0);
+            for (int n = 0; n < kMaxReportsPerThread && !s_bStopReporting.load(); ++n) {
+                pCallback(nThread, baReport.constData());
+                ++s_nCallbacks;
+                std::this_thread::sleep_for(std::chrono::microseconds(kReportPauseUs));
+            }
+        });
+    }
+    for (std::thread &thread : listThreads)
+        thread.join();
+    s_bSearchReturned = true;
+    return 0;
+}
+
 // Answers with the camera version V0.<second part>.<third part> of the address, so that
 // each record shows which query filled it.
 int queryByAddress(const char *szIp, int, const char *, const char *, int, const char *, int nSize, void *pResult)
@@ -59,6 +94,13 @@ int queryByAddress(const char *szIp, int, const char *, const char *, int, const
     std::memset(pResult, 0, size_t(nSize));
     std::memcpy(static_cast<char *>(pResult) + kCamOffset, &nWord, sizeof(nWord));
     return 0;
+}
+
+int slowQuery(const char *szIp, int nPort, const char *szUser, const char *szPassword, int nReserved,
+              const char *szQuery, int nSize, void *pResult)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(kSlowQueryUs));
+    return queryByAddress(szIp, nPort, szUser, szPassword, nReserved, szQuery, nSize, pResult);
 }
 
 int answerFirst(const char *, int, const char *, const char *, int, const char *, int, void *)
@@ -82,6 +124,8 @@ private slots:
     void cleanup();
     void reportsFromSdkThreadsArriveIntact();
     void queryFunctionSwappedWhileQuerying();
+    // Runs last: it leaves the SDK search shut down.
+    void shutDownWhileSdkThreadsReport();
 };
 
 void TestSdkThreads::initTestCase()
@@ -149,6 +193,35 @@ void TestSdkThreads::queryFunctionSwappedWhileQuerying()
     for (std::thread &thread : listThreads)
         thread.join();
     QCOMPARE(nUnexpected.load(), 0);
+}
+
+// The shut-down lands while four SDK threads keep calling back: once it has returned, not
+// one more report is emitted on the hub, however many callbacks still come, and the end of
+// the search is not published either.
+void TestSdkThreads::shutDownWhileSdkThreadsReport()
+{
+    DeviceSdk::setSearchFunction(&searchUntilStopped);
+    DeviceSdk::setQueryFunction(&slowQuery);
+    std::atomic<int> nEmitted{0};
+    const QMetaObject::Connection emitted = connect(
+        CommonSignal::getInstance(), &CommonSignal::sigSdkUpdateDevInfo, this, [&nEmitted] { ++nEmitted; },
+        Qt::DirectConnection);
+    QSignalSpy finishedSpy(CommonSignal::getInstance(), &CommonSignal::sigSdkGetInfoFinished);
+    const LogCapture capture;
+
+    CommonTool::getInstance()->getDevInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(nEmitted.load() >= kReportsBeforeShutDown, kWaitMs);
+    CommonTool::getInstance()->shutDown();
+    const int nEmittedAtShutDown = nEmitted.load();
+    const int nCallbacksAtShutDown = s_nCallbacks.load();
+    QTRY_VERIFY_WITH_TIMEOUT(s_nCallbacks.load() > nCallbacksAtShutDown, kWaitMs);
+    s_bStopReporting = true;
+    QTRY_VERIFY_WITH_TIMEOUT(s_bSearchReturned.load(), kWaitMs);
+    QTest::qWait(kQuietMs);
+    disconnect(emitted);
+
+    QCOMPARE(nEmitted.load(), nEmittedAtShutDown);
+    QCOMPARE(finishedSpy.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSdkThreads)

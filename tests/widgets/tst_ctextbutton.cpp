@@ -1,6 +1,8 @@
 #include "widgets/ctextbutton.h"
 #include "widgets/screenscale.h"
 
+#include "support/pixelchecks.h"
+
 #include <QPainter>
 #include <QTest>
 
@@ -10,6 +12,7 @@ namespace {
 const QColor kAccent(QStringLiteral("#00B7FF"));
 const QColor kWhite(QStringLiteral("#FFFFFF"));
 const QColor kFill(Qt::red);
+const QColor kBorder(QStringLiteral("#3366CC"));
 const QSize kButtonSize(100, 40);
 constexpr int kPadding = 14;
 constexpr int kMaxWidth = 120;
@@ -199,24 +202,25 @@ void TestCTextButton::disabledYesIsWhiteTextOnTransparent()
     QVERIFY(nTextPixels < image.width() * image.height() / 4);
 }
 
+// The disabled button paints the white text alone (see above); enabled, the same text lies
+// over the accent face.
 void TestCTextButton::enablingYesPaintsAccentFace()
 {
     CTextButton *pButton = makeButton("Yes");
     pButton->setFontSize(10);
     setYesColors(*pButton);
     pButton->setEnabled(false);
-    paint(pButton);
+    const QImage textAlone = paint(pButton);
 
     pButton->setEnabled(true);
     const QImage image = paint(pButton);
     QCOMPARE(image.pixelColor(2, 2), kAccent);
     QCOMPARE(image.pixelColor(kButtonSize.width() - 3, kButtonSize.height() - 3), kAccent);
-    // White text blends into the accent: red rises from 0 only where text is.
-    bool bTextSeen = false;
-    for (int y = 0; y < image.height() && !bTextSeen; ++y)
-        for (int x = 0; x < image.width() && !bTextSeen; ++x)
-            bTextSeen = image.pixelColor(x, y).red() > 128;
-    QVERIFY(bTextSeen);
+    const int nFromText = largestChannelDifference(image, overFace(textAlone, kAccent));
+    QVERIFY2(nFromText <= kColourTolerance, qPrintable(QString::number(nFromText)));
+    QImage plainFace(kButtonSize, QImage::Format_ARGB32_Premultiplied);
+    plainFace.fill(kAccent);
+    QVERIFY(largestChannelDifference(image, plainFace) > kColourTolerance);
 }
 
 void TestCTextButton::createdInDisabledParentUsesDisabledColours()
@@ -310,8 +314,8 @@ void TestCTextButton::borderNeedsColourAndWidth_data()
     QTest::addColumn<QColor>("border");
     QTest::addColumn<int>("width");
     QTest::addColumn<bool>("painted");
-    QTest::newRow("black, 2 px") << QColor(Qt::black) << 2 << true;
-    QTest::newRow("black, no width") << QColor(Qt::black) << 0 << false;
+    QTest::newRow("blue, 2 px") << kBorder << 2 << true;
+    QTest::newRow("blue, no width") << kBorder << 0 << false;
     QTest::newRow("transparent, 2 px") << QColor(Qt::transparent) << 2 << false;
 }
 
@@ -327,8 +331,13 @@ void TestCTextButton::borderNeedsColourAndWidth()
 
     const QImage image = paint(pButton);
     const int nMiddleY = kButtonSize.height() / 2;
-    QCOMPARE(image.pixelColor(0, nMiddleY).alpha(), painted ? 255 : 0);
-    QCOMPARE(image.pixelColor(kButtonSize.width() - 1, nMiddleY).alpha(), painted ? 255 : 0);
+    for (int x : {0, kButtonSize.width() - 1}) {
+        const QColor pixel = image.pixelColor(x, nMiddleY);
+        if (painted)
+            QVERIFY2(channelDifference(pixel, border) <= kColourTolerance, qPrintable(pixel.name(QColor::HexArgb)));
+        else
+            QCOMPARE(pixel.alpha(), 0);
+    }
     QCOMPARE(image.pixelColor(kButtonSize.width() / 2, nMiddleY).alpha(), 0);
 }
 

@@ -5,6 +5,7 @@
 #include "widgets/cwidget.h"
 
 #include "support/formchecks.h"
+#include "support/pixelchecks.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -25,16 +26,6 @@ QImage paintedAlone(QWidget *pWidget)
     image.fill(Qt::transparent);
     pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
-}
-
-QColor brightestPixel(const QImage &image)
-{
-    QColor brightest(Qt::black);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y).lightness() > brightest.lightness())
-                brightest = image.pixelColor(x, y);
-    return brightest;
 }
 
 // Rows of the image holding any pixel darker than mid grey, grouped into bands.
@@ -237,7 +228,8 @@ void TestCTextHintPopWidget::look()
     QCOMPARE(pIconGrid->columnStretch(1), 14);
 }
 
-// The face of the shown buttons: a flat fill behind white text.
+// The face of the shown buttons: a flat fill behind white text. Disabled, a button paints
+// its text alone, and that text is white; enabled, the same text lies over the fill.
 void TestCTextHintPopWidget::buttonFaces_data()
 {
     QTest::addColumn<QString>("name");
@@ -253,11 +245,26 @@ void TestCTextHintPopWidget::buttonFaces()
     QFETCH(QColor, fill);
 
     pop()->showPop();
-    const QImage image = paintedAlone(pop()->findChild<QWidget *>(name));
+    auto *pButton = pop()->findChild<CTextButton *>(name);
+    pButton->setEnabled(false);
+    const QImage textAlone = paintedAlone(pButton);
+    pButton->setEnabled(true);
+    const QImage image = paintedAlone(pButton);
+
+    int nInk = 0;
+    for (int y = 0; y < textAlone.height(); ++y) {
+        for (int x = 0; x < textAlone.width(); ++x) {
+            const QColor ink = textAlone.pixelColor(x, y);
+            if (ink.alpha() == 0)
+                continue;
+            ++nInk;
+            QVERIFY2(channelDifference(QColor(ink.rgb()), Qt::white) <= kColourTolerance, qPrintable(ink.name()));
+        }
+    }
+    QVERIFY(nInk > 0);
     QCOMPARE(image.pixelColor(2, 2), fill);
-    const QColor brightest = brightestPixel(image);
-    QVERIFY2(brightest.red() > 200 && brightest.green() > 200 && brightest.blue() > 200,
-             qPrintable(brightest.name()));
+    const int nFromText = largestChannelDifference(image, overFace(textAlone, fill));
+    QVERIFY2(nFromText <= kColourTolerance, qPrintable(QString::number(nFromText)));
 }
 
 // The face is left transparent; what is painted is the text, in white.

@@ -13,6 +13,48 @@
 namespace {
 const QString kSuccess = QStringLiteral(":/res/success.png");
 const QString kFailed = QStringLiteral(":/res/failed.png");
+const QSize kTextSize(162, 53);
+const QString kLongFailure = QStringLiteral("Failed to write the settings to camera 192.168.100.200");
+
+// The widget's own painting on a transparent canvas.
+QImage paintedAlone(QWidget *pWidget)
+{
+    QImage image(pWidget->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// The message as a text label set up by hand shows it: the toast's font, alignment and
+// text rectangle, with the given wrap width.
+QImage messageLaidOut(const QString &strText, int nWrapWidth)
+{
+    CText text;
+    text.resize(kTextSize);
+    text.setFontFamily(QStringLiteral("Microsoft YaHei"));
+    text.setFontSize(20);
+    text.setWrapWidth(nWrapWidth);
+    text.setTextSize(kTextSize);
+    text.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    text.setText(strText);
+    return paintedAlone(&text);
+}
+
+// Runs of rows that hold any painted pixel: the lines of a text.
+int inkLines(const QImage &image)
+{
+    int nLines = 0;
+    bool bInLine = false;
+    for (int y = 0; y < image.height(); ++y) {
+        bool bInk = false;
+        for (int x = 0; x < image.width() && !bInk; ++x)
+            bInk = image.pixelColor(x, y).alpha() > 0;
+        if (bInk && !bInLine)
+            ++nLines;
+        bInLine = bInk;
+    }
+    return nLines;
+}
 
 // The bounding rectangle of the dark pixels.
 QRect inkBounds(const QImage &image)
@@ -48,6 +90,7 @@ private slots:
     void closeButtonHides();
     void staysWithoutTimeout();
     void messageCentredAtTop();
+    void longFailureWraps();
     void backdropDimsParent();
 
 private:
@@ -244,6 +287,19 @@ void TestToastHintWidget::messageCentredAtTop()
     const int nRightGap = pText->width() - 1 - ink.right();
     QVERIFY2(qAbs(nLeftGap - nRightGap) <= 2, qPrintable(QStringLiteral("%1 %2").arg(nLeftGap).arg(nRightGap)));
     QVERIFY2(ink.top() < 10, qPrintable(QString::number(ink.top())));
+}
+
+// A failure text too long for one line wraps at 162 px and is cut to the two lines that
+// fit the 162 x 53 text rectangle.
+void TestToastHintWidget::longFailureWraps()
+{
+    toast()->showTips(1, kLongFailure);
+    QCOMPARE(shownIcon(), imageOf(kFailed));
+    const QImage image = paintedAlone(part<CText>("tipText"));
+    QCOMPARE(image, messageLaidOut(kLongFailure, kTextSize.width()));
+    QCOMPARE(inkLines(image), 2);
+    // The comparison tells a wrapped message from one left on a single line.
+    QVERIFY(image != messageLaidOut(kLongFailure, 0));
 }
 
 // Over a white parent the backdrop shows as mid grey around a white box.

@@ -1,6 +1,10 @@
 #include "widgets/toggleswitch.h"
 
+#include "support/pixelchecks.h"
+
 #include <QMetaProperty>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QTest>
@@ -12,6 +16,31 @@ const QColor kOnColor(0x21, 0x96, 0xF3);
 const QColor kOffColor(0xCC, 0xCC, 0xCC);
 // A track pixel the resting handle (x 1 to 14 on a 30 × 15 switch) does not cover.
 const QPoint kTrackRightOfHandle(22, 7);
+const QColor kOutline(0, 0, 0, 20);
+
+// The switch as drawn by hand: a pill-shaped track, a white round handle inset by 1 px and,
+// if asked for, the handle's faint 1 px outline.
+QImage referenceSwitch(const QSize &size, int nHandleX, const QColor &track, bool bOutline)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int nRadius = size.height() / 2;
+    QPainterPath trackPath;
+    trackPath.addRoundedRect(QRect(QPoint(0, 0), size), nRadius, nRadius, Qt::AbsoluteSize);
+    painter.fillPath(trackPath, track);
+    const QRect handle(nHandleX, 1, size.height() - 2, size.height() - 2);
+    QPainterPath handlePath;
+    handlePath.addEllipse(handle);
+    painter.fillPath(handlePath, Qt::white);
+    if (bOutline) {
+        painter.setPen(QPen(kOutline, 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(handle);
+    }
+    return image;
+}
 } // namespace
 
 Q_DECLARE_METATYPE(Qt::MouseButton)
@@ -40,6 +69,8 @@ private slots:
     void releaseTogglesOnlyForLeftButton();
     void switchSizeRespectsMinimum_data();
     void switchSizeRespectsMinimum();
+    void restingSwitchPainting_data();
+    void restingSwitchPainting();
 
 private:
     QPropertyAnimation *animation() const;
@@ -276,6 +307,35 @@ void TestToggleSwitch::switchSizeRespectsMinimum()
     QCOMPARE(pFresh->maximumSize(), expected);
     pFresh->show();
     QCOMPARE(pFresh->size(), expected);
+}
+
+void TestToggleSwitch::restingSwitchPainting_data()
+{
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<int>("handleX");
+    QTest::addColumn<QColor>("track");
+    QTest::newRow("off") << false << 1 << kOffColor;
+    QTest::newRow("on") << true << 16 << kOnColor;
+}
+
+// Every pixel of the resting switch, the handle's outline included: the outline must be
+// there, in its colour, or the comparison tells.
+void TestToggleSwitch::restingSwitchPainting()
+{
+    QFETCH(bool, checked);
+    QFETCH(int, handleX);
+    QFETCH(QColor, track);
+    m_pSwitch->setChecked(checked);
+    QTRY_COMPARE(animation()->state(), QAbstractAnimation::Stopped);
+    QImage image(m_pSwitch->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    m_pSwitch->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+
+    const QImage reference = referenceSwitch(m_pSwitch->size(), handleX, track, true);
+    const int nDifference = largestChannelDifference(image, reference);
+    QVERIFY2(nDifference <= kColourTolerance, qPrintable(QString::number(nDifference)));
+    QVERIFY(largestChannelDifference(reference, referenceSwitch(m_pSwitch->size(), handleX, track, false))
+            > kColourTolerance);
 }
 
 QTEST_MAIN(TestToggleSwitch)

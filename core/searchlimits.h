@@ -1,0 +1,7 @@
+#pragma once
+
+// The most records one multicast search keeps. Far above any real site, and low enough
+// that a flood of plausible replies (a spoofer, a broadcast storm) cannot turn into tens of
+// thousands of table rows and HTTP requests: replies beyond it are read and dropped. The
+// device view shows a notice when a published list holds this many records.
+constexpr int SEARCH_MAX_RECORDS = 4096;
