@@ -30,7 +30,6 @@ namespace {
 constexpr char SEARCH_GROUP[] = "234.200.200.1";
 constexpr quint16 SEARCH_BIND_PORT = 54361;
 constexpr quint16 SEARCH_DEST_PORT = 54362;
-constexpr int SEARCH_WINDOW_MS = 2000;
 constexpr int RESULT_DELAY_MS = 2000;
 constexpr quint32 SEARCH_MAGIC = 0x12564387u;
 // Every camera answers the multicast request at once; the usual default buffer holds only

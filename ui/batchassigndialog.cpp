@@ -22,6 +22,7 @@ const QString kTableSheet = QStringLiteral("QTableWidget{color:#333333;font:14px
 const QString kHeaderSheet = QStringLiteral("QHeaderView::section{background:#F5F9FA;color:#666666;font:14px Microsoft YaHei;"
                                             "border: 0px;border-bottom: 1px solid #DCE5EB;padding: 4px 6px;}");
 constexpr int kButtonFontSize = 14;
+constexpr int kPlanColumnWidths[ColNote] = {170, 140, 140};
 const QColor kAccent(QStringLiteral("#00B7FF"));
 const QColor kQuiet(QStringLiteral("#B4C4D1"));
 const QColor kDisabled(QStringLiteral("#CCCCCC"));
@@ -39,6 +40,7 @@ const QString kListSeparator = QStringLiteral(", ");
 QTableWidgetItem *planItem(const QString &strText)
 {
     auto *pItem = new QTableWidgetItem(strText);
+    pItem->setToolTip(strText);
     pItem->setTextAlignment(Qt::AlignCenter);
     pItem->setFlags(pItem->flags() & ~Qt::ItemIsEditable);
     return pItem;
@@ -92,6 +94,8 @@ void BatchAssignDialog::setupLook()
     pTable->setColumnCount(PlanColumnCount);
     pTable->setHorizontalHeaderLabels(kPlanHeader);
     pTable->verticalHeader()->hide();
+    for (int nColumn = ColMac; nColumn < ColNote; ++nColumn)
+        pTable->setColumnWidth(nColumn, kPlanColumnWidths[nColumn]);
     pTable->horizontalHeader()->setStretchLastSection(true);
     pTable->horizontalHeader()->setStyleSheet(kHeaderSheet);
     pTable->setStyleSheet(kTableSheet);

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "core/commonsignal.h"
+#include "core/searchlimits.h"
 #include "net/commontool.h"
 #include "net/localaddresses.h"
 #include "net/rebootwatch.h"
@@ -77,8 +78,6 @@ constexpr int kToastSuccess = 0;
 constexpr int kToastFailure = 1;
 constexpr int kCmdSetEnv = 0;
 constexpr int kCmdGetEnv = 1;
-// The multicast search listens this long for answers.
-constexpr int kSearchListenMs = 2000;
 
 const QColor kSharedAddressTint("#FFE7C2");
 // A refused save: the toast holds two short lines at most, the "Save" button's tooltip says why.
@@ -463,7 +462,7 @@ void ModifyModule::searchIp()
     m_bSearching = true;
     m_searchTime = QTime::currentTime();
     m_strSearchedFrom = ui->localIpCombo->currentText();
-    ui->siteStatusText->setText(siteSearchingText(ui->localIpCombo->currentText(), kSearchListenMs));
+    ui->siteStatusText->setText(siteSearchingText(ui->localIpCombo->currentText(), SEARCH_WINDOW_MS));
     emit CommonSignal::getInstance()->sigSearchNetwork(ui->localIpCombo->currentText());
     updateSearchButton();
 }
@@ -480,6 +479,7 @@ void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillboo
             ++row;
     }
     ui->ipTable->setRowCount(row);
+    m_bCapped = listQuillbootSearch.size() >= SEARCH_MAX_RECORDS;
     markSharedAddresses();
     refreshStatusLine();
     CommonTool::getInstance()->getDevInfo();
@@ -774,6 +774,7 @@ SiteSummary_S ModifyModule::siteSummary() const
     stSummary.nCameras = m_rowExtraList.size();
     stSummary.nConflicts = m_conflicts.sharedAddressCount();
     stSummary.searchedAt = m_searchTime;
+    stSummary.nCap = m_bCapped ? SEARCH_MAX_RECORDS : 0;
     if (!ui->filterEdit->text().isEmpty()) {
         stSummary.nShown = 0;
         for (int row = 0; row < m_devList.size(); ++row)

@@ -202,6 +202,8 @@ private:
     // Above 0 while the view itself writes cells or switches, so user edits are told apart.
     int m_nProgramWrites = 0;
     QTime m_searchTime;
+    // The last search listed as many answers as a search keeps: later ones were dropped.
+    bool m_bCapped = false;
     QString m_strSearchedFrom;
     RebootWatch *m_pRebootWatch = nullptr;
     BatchRun *m_pBatchRun = nullptr;
