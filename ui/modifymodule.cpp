@@ -1129,7 +1129,9 @@ void ModifyModule::initSiteBar()
     connect(ui->ipTable, &QWidget::customContextMenuRequested, this, &ModifyModule::showRowMenu);
 }
 
-// Escape is taken only while the question is open: otherwise it belongs to the cell editor.
+// A shortcut only works while its widget is shown, so Escape, held by the question, is taken
+// only while the question is open (wherever the focus is); otherwise it stays the cell
+// editor's.
 void ModifyModule::initShortcuts()
 {
     auto *pSearch = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -1138,18 +1140,14 @@ void ModifyModule::initShortcuts()
             searchIp();
     });
     CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
-    m_pEscapeShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    m_pEscapeShortcut->setEnabled(false);
-    connect(m_pEscapeShortcut, &QShortcut::activated, pPop, &CTextHintPopWidget::sigCancel);
-    pPop->installEventFilter(this);
+    auto *pEscape = new QShortcut(QKeySequence(Qt::Key_Escape), pPop, nullptr, nullptr, Qt::ApplicationShortcut);
+    connect(pEscape, &QShortcut::activated, this, [] { emit CTextHintPopWidget::getInstance()->sigCancel(); });
+    connect(this, &QObject::destroyed, pEscape, &QObject::deleteLater);
     ui->ipTable->installEventFilter(this);
 }
 
 bool ModifyModule::eventFilter(QObject *pWatched, QEvent *pEvent)
 {
-    if (pWatched == CTextHintPopWidget::getInstance()
-        && (pEvent->type() == QEvent::Show || pEvent->type() == QEvent::Hide))
-        m_pEscapeShortcut->setEnabled(pEvent->type() == QEvent::Show);
     if (pWatched == ui->ipTable && pEvent->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(pEvent)->matches(QKeySequence::Copy)) {
         copyRows();

@@ -22,7 +22,6 @@ class ModifyModule;
 class BatchAssignDialog;
 class BatchRun;
 class CTextButton;
-class QShortcut;
 class RebootWatch;
 class QResizeEvent;
 class QTableWidgetItem;
@@ -208,7 +207,6 @@ private:
     RebootWatch *m_pRebootWatch = nullptr;
     BatchRun *m_pBatchRun = nullptr;
     BatchAssignDialog *m_pBatchDialog = nullptr;
-    QShortcut *m_pEscapeShortcut = nullptr;
     QString m_strBatchNote;
     bool m_bStatusRefreshPending = false;
 };

@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 
-#include "validate/addresscheck.h"
 #include "validate/contactpolicy.h"
 
 namespace {
@@ -20,7 +19,7 @@ WebPageOpener::Opener s_pOpener = &openOnDesktop;
 
 bool WebPageOpener::canOpen(const QString &strAddress)
 {
-    return isDottedQuadIpv4(strAddress) && ContactPolicy::mayContact(strAddress);
+    return ContactPolicy::mayContact(strAddress);
 }
 
 bool WebPageOpener::open(const QString &strAddress)

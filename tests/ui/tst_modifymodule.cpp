@@ -4,7 +4,10 @@
 
 #include <QtTest>
 
+#include <QApplication>
 #include <QBoxLayout>
+#include <QClipboard>
+#include <QMenu>
 #include <QHeaderView>
 #include <QHostAddress>
 #include <QLabel>
@@ -18,6 +21,7 @@
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
 #include "net/localaddresses.h"
+#include "ui/webpageopener.h"
 #include "support/devicetabledriver.h"
 #include "support/formchecks.h"
 #include "ui/modifymodule.h"
@@ -131,6 +135,12 @@ private slots:
     void repliesFollowTheAddressFoundAt();
     void searchWaitsForWrites();
     void maskWithLeadingZerosGoesOutPlain();
+
+    void copyPutsRowsOnClipboardAsCsv_data();
+    void copyPutsRowsOnClipboardAsCsv();
+    void filterHidesRowsThatDoNotMatch();
+    void webPageOfRowOpensItsAddress();
+    void keysSearchAnswerAndCommit();
 
 private:
     void connectHub();
@@ -1076,6 +1086,129 @@ void TestModifyModule::maskWithLeadingZerosGoesOutPlain()
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().strSubMask, QStringLiteral("255.255.255.0"));
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
+}
+
+// ---------------------------------------------------------------- copy, web page, filter, keys
+
+void TestModifyModule::copyPutsRowsOnClipboardAsCsv_data()
+{
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<QStringList>("lines");
+
+    const QString strHeader = QStringLiteral("No.,IP Address,Subnet Mask,Gateway,DHCP,MAC,FW Version,State");
+    const QString strFirst =
+        QStringLiteral("1,127.0.0.21,255.255.255.0,10.0.0.1,on,00:11:22:33:44:01,\"V1.2.0,V2.0.1,V1.0.0\",settings read");
+    const QString strSecond = QStringLiteral("2,127.0.0.22,,,off,,,waiting for the camera");
+    const QString strThird = QStringLiteral("3,127.0.0.23,255.255.255.0,10.0.0.1,off,00:11:22:33:44:03,,settings read");
+    QTest::newRow("selected rows") << QList<int>{2, 0} << QStringList{strHeader, strFirst, strThird};
+    QTest::newRow("none selected: all") << QList<int>() << QStringList{strHeader, strFirst, strSecond, strThird};
+}
+
+void TestModifyModule::copyPutsRowsOnClipboardAsCsv()
+{
+    QFETCH(QList<int>, selected);
+    QFETCH(QStringList, lines);
+
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22"), QStringLiteral("127.0.0.23")}));
+    emit CommonSignal::getInstance()->sigUpdateFwVersion(QStringLiteral("127.0.0.21"), fwVersion("V2.0.1", "V1.2.0", "V1.0.0"));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"), 1);
+    fillRow(QStringLiteral("127.0.0.23"), QStringLiteral("00:11:22:33:44:03"));
+    table()->clearSelection();
+    for (int row : qAsConst(selected))
+        table()->selectionModel()->select(table()->model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QApplication::clipboard()->clear();
+    table()->setFocus();
+    QTest::keyClick(table(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+// Rows are hidden, never removed, and the status line says how many are shown.
+void TestModifyModule::filterHidesRowsThatDoNotMatch()
+{
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22"), QStringLiteral("127.0.0.23")}));
+    fillRow(QStringLiteral("127.0.0.22"), QStringLiteral("00:11:22:33:44:AB"));
+    auto *pFilter = m_pView->findChild<QLineEdit *>(QStringLiteral("filterEdit"));
+    QVERIFY(pFilter);
+    QTest::keyClicks(pFilter, QStringLiteral("44:ab"));
+    QCOMPARE(table()->rowCount(), 3);
+    QCOMPARE(QList<bool>({table()->isRowHidden(0), table()->isRowHidden(1), table()->isRowHidden(2)}),
+             QList<bool>({true, false, true}));
+    QVERIFY(m_pView->findChild<QLabel *>(QStringLiteral("siteStatusText"))->text().startsWith(QStringLiteral("3 cameras · 1 shown")));
+    pFilter->clear();
+    QVERIFY(!table()->isRowHidden(0) && !table()->isRowHidden(2));
+}
+
+// The page goes to the desktop through the seam; an address that is no camera's is never opened.
+void TestModifyModule::webPageOfRowOpensItsAddress()
+{
+    static QList<QUrl> s_listOpened;
+    s_listOpened.clear();
+    WebPageOpener::setOpener([](const QUrl &url) {
+        s_listOpened.append(url);
+        return true;
+    });
+    STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("0.0.0.9")}));
+    QList<bool> listEnabled;
+    for (int row : {0, 1}) {
+        QTimer::singleShot(0, this, [&listEnabled] {
+            auto *pMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(pMenu);
+            const QList<QAction *> listActions = pMenu->actions();
+            QCOMPARE(listActions.size(), 3);
+            listEnabled.append(listActions.last()->isEnabled());
+            listActions.last()->trigger();
+            pMenu->close();
+        });
+        const QPoint center = table()->visualItemRect(table()->item(row, 1)).center();
+        emit table()->customContextMenuRequested(center);
+    }
+    WebPageOpener::setOpener(nullptr);
+    QCOMPARE(listEnabled, QList<bool>({true, false}));
+    QCOMPARE(s_listOpened, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.21/"))});
+}
+
+// F5 searches while "Search" may; Escape answers the question "no"; Enter commits a cell.
+// The keys are window shortcuts, so the window must be the active one.
+void TestModifyModule::keysSearchAnswerAndCommit()
+{
+    m_pView->activateWindow();
+    if (!QTest::qWaitForWindowActive(m_pView.data()))
+        QSKIP("This platform does not activate windows, so no window shortcut can fire");
+    STEP(listCameras({QStringLiteral("127.0.0.21")}));
+    fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:01"));
+    QTableWidget *pTable = table();
+    const QPoint center = pTable->visualItemRect(pTable->item(0, 1)).center();
+    QTest::mouseClick(pTable->viewport(), Qt::LeftButton, {}, center);
+    QTest::mouseDClick(pTable->viewport(), Qt::LeftButton, {}, center);
+    QLineEdit *pEditor = nullptr;
+    QTRY_VERIFY((pEditor = pTable->viewport()->findChild<QLineEdit *>()) && pEditor->isVisible());
+    pEditor->selectAll();
+    QTest::keyClicks(pEditor, QStringLiteral("10.0.0.31"));
+    QTest::keyClick(pEditor, Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_COMPARE(cell(0, 1), QStringLiteral("10.0.0.31"));
+
+    QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
+    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
+    QTest::keyClick(QApplication::activeWindow(), Qt::Key_Escape);
+    QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
+    QCOMPARE(setSpy.count(), 0);
+
+    // Here the question and the toast are windows of their own; in the program they lie in it.
+    const auto pressF5 = [this] {
+        ToastHintWidget::getInstance()->hide();
+        m_pView->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pView.data()));
+        QTest::keyClick(m_pView->window(), Qt::Key_F5);
+    };
+    QSignalSpy searchSpy(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork);
+    STEP(saveRow(0));
+    STEP(pressF5());
+    QCOMPARE(searchSpy.count(), 0);
+    emit CommonSignal::getInstance()->sigSetEthStatus(QStringLiteral("127.0.0.21"), 1);
+    STEP(pressF5());
+    QCOMPARE(searchSpy.count(), 1);
 }
 
 QTEST_MAIN(TestModifyModule)
