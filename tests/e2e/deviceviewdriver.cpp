@@ -47,6 +47,11 @@ QStringList DeviceViewDriver::localAddresses() const
     return listAddress;
 }
 
+ModifyModule *DeviceViewDriver::view() const
+{
+    return m_pView;
+}
+
 QToolButton *DeviceViewDriver::searchButton() const
 {
     return m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));

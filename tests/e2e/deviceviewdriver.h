@@ -39,6 +39,7 @@ public:
 
     /// The addresses offered in "Computer IP ".
     QStringList localAddresses() const;
+    ModifyModule *view() const;
     QToolButton *searchButton() const;
     QTableWidget *table() const;
 
