@@ -65,6 +65,9 @@ constexpr int kInitialColumnWidth = 115;
 constexpr int kHeaderHeight = 40;
 constexpr int kRowHeight = 30;
 
+// Rows put into the table in one turn of the event loop.
+constexpr int kRowsPerTurn = 200;
+
 constexpr int kSwitchWidth = 30;
 constexpr int kSwitchHeight = 15;
 
@@ -449,6 +452,7 @@ void ModifyModule::searchIp()
     m_devList.clear();
     m_sdkDevList.clear();
     m_rowExtraList.clear();
+    m_listPendingRows.clear();
     m_conflicts.clear();
     m_ledger.beginSearch();
     m_nQuestionRow = -1;
@@ -467,19 +471,34 @@ void ModifyModule::searchIp()
     updateSearchButton();
 }
 
+// The rows go in a slice per turn of the event loop, with the table's viewport hidden until
+// the last: every cell widget shown in view is laid out and painted against all the others,
+// which for thousands of rows would freeze the window for seconds.
 void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillbootSearch)
 {
+    m_listPendingRows = listQuillbootSearch;
+    m_bCapped = listQuillbootSearch.size() >= SEARCH_MAX_RECORDS;
     // One row-count change for the whole list: every inserted row would lay out again
     // the cell widgets of all rows before it.
-    const int nFirstRow = ui->ipTable->rowCount();
-    ui->ipTable->setRowCount(nFirstRow + listQuillbootSearch.size());
-    int row = nFirstRow;
-    for (const QuillbootSearch_S &stSearch : listQuillbootSearch) {
-        if (appendDeviceRow(row, stSearch))
-            ++row;
+    m_nNextRow = ui->ipTable->rowCount();
+    ui->ipTable->setRowCount(m_nNextRow + listQuillbootSearch.size());
+    ui->ipTable->viewport()->hide();
+    insertPendingRows();
+}
+
+void ModifyModule::insertPendingRows()
+{
+    for (int nSlice = 0; nSlice < kRowsPerTurn && !m_listPendingRows.isEmpty(); ++nSlice) {
+        if (appendDeviceRow(m_nNextRow, m_listPendingRows.takeFirst()))
+            ++m_nNextRow;
     }
-    ui->ipTable->setRowCount(row);
-    m_bCapped = listQuillbootSearch.size() >= SEARCH_MAX_RECORDS;
+    if (!m_listPendingRows.isEmpty()) {
+        QTimer::singleShot(0, this, &ModifyModule::insertPendingRows);
+        return;
+    }
+    ui->ipTable->setRowCount(m_nNextRow);
+    QWidget *pViewport = ui->ipTable->viewport();
+    QTimer::singleShot(0, pViewport, &QWidget::show);
     markSharedAddresses();
     refreshStatusLine();
     CommonTool::getInstance()->getDevInfo();
@@ -1206,8 +1225,12 @@ void ModifyModule::copyRows()
 void ModifyModule::applyFilter()
 {
     const QString strFilter = ui->filterEdit->text().trimmed();
-    for (int row = 0; row < m_devList.size(); ++row)
-        ui->ipTable->setRowHidden(row, !strFilter.isEmpty() && !matchesFilter(row, strFilter));
+    for (int row = 0; row < m_devList.size(); ++row) {
+        // Each change lays out every row's cell widgets again: only real changes are made.
+        const bool bHide = !strFilter.isEmpty() && !matchesFilter(row, strFilter);
+        if (ui->ipTable->isRowHidden(row) != bHide)
+            ui->ipTable->setRowHidden(row, bHide);
+    }
 }
 
 bool ModifyModule::matchesFilter(int row, const QString &strFilter) const

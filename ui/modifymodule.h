@@ -133,6 +133,7 @@ private:
     QWidget *createToggleCell(int width, int height);
     QWidget *createOperationCell(int row);
     CTextButton *createRowButton(const QString &text, QWidget *parent);
+    void insertPendingRows();
     /// Fills the already counted @p row from @p stSearch; false when the reply is skipped.
     bool appendDeviceRow(int row, const QuillbootSearch_S &stSearch);
 
@@ -201,6 +202,9 @@ private:
     // Above 0 while the view itself writes cells or switches, so user edits are told apart.
     int m_nProgramWrites = 0;
     QTime m_searchTime;
+    // Search replies not yet made rows, and the row the next one becomes.
+    QList<QuillbootSearch_S> m_listPendingRows;
+    int m_nNextRow = 0;
     // The last search listed as many answers as a search keeps: later ones were dropped.
     bool m_bCapped = false;
     QString m_strSearchedFrom;
