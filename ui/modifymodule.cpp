@@ -139,7 +139,7 @@ const QString kBatchFailed = QStringLiteral("Batch: failures");
 const QString kBatchRefused = QStringLiteral("refused the write (status %1)");
 const QString kBatchNoAnswer = QStringLiteral("did not answer the write (%1)");
 const QString kBatchNotBack = QStringLiteral("was not seen back: %1");
-const QString kStatusWithNote = QStringLiteral("%1 · %2");
+const QString kStatusWithNote = QStringLiteral("%1\n%2");
 const QString kAddressSeparator = QStringLiteral(", ");
 
 const QString kFontFamily = QStringLiteral("Microsoft YaHei");
@@ -997,7 +997,7 @@ void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
     if (row >= 0) {
         settleSave(row, bWritten);
         if (bBatch)
-            m_pBatchRun->noteWriteEnded(row, bWritten, kBatchRefused.arg(nStatus));
+            endBatchWrite(row, bWritten, kBatchRefused.arg(nStatus));
         if (bWritten)
             followReboot(row);
         else
@@ -1052,6 +1052,12 @@ QString ModifyModule::unwatchableReason(const DevInfo_S &stSaved) const
 void ModifyModule::markBack(int row)
 {
     DevInfo_S &stRow = m_devList[row];
+    if (stRow.strIp != stRow.strIPAddr) {
+        // Whatever was known of the old address no longer concerns this row.
+        const ProgramWrite write(m_nProgramWrites);
+        ensureItem(row, ColIp)->setBackground(QBrush());
+        setAddressTip(row, QString());
+    }
     stRow.strIp = stRow.strIPAddr;
     m_conflicts.noteHttpMac(stRow.strIp, stRow.strMacAddr);
     setRowState(row, RowState::Back, kBackAt.arg(stRow.strIp, stRow.strMacAddr));
@@ -1103,7 +1109,7 @@ void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, i
     settleSave(row, false);
     setRowState(row, RowState::Filled, kWriteFailed.arg(RequestOutcome::outcomeText(nOutcome)));
     if (m_pBatchRun->isBusyWith(row))
-        m_pBatchRun->noteWriteEnded(row, false, kBatchNoAnswer.arg(RequestOutcome::outcomeText(nOutcome)));
+        endBatchWrite(row, false, kBatchNoAnswer.arg(RequestOutcome::outcomeText(nOutcome)));
     else if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
         showToast(kToastFailure, kResultFailed);
 }
@@ -1136,7 +1142,9 @@ void ModifyModule::restoreRow(int row)
 
 void ModifyModule::initSiteBar()
 {
+    // The site's counts, and below them a batch's summary, which may take two lines.
     ui->siteStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->siteStatusText->setWordWrap(true);
     ui->filterEdit->setStyleSheet(kFilterSheet);
     ui->filterEdit->setPlaceholderText(kFilterHint);
     ui->filterEdit->setClearButtonEnabled(true);
@@ -1323,6 +1331,14 @@ void ModifyModule::startBatch(const QList<BatchPlan::Entry_S> &listEntries, cons
     m_pBatchRun->start(listWrites);
     updateSearchButton();
     refreshStatusLine();
+}
+
+// The plan's values were written into the row; a camera that did not take them keeps its own.
+void ModifyModule::endBatchWrite(int row, bool bWritten, const QString &strWhy)
+{
+    m_pBatchRun->noteWriteEnded(row, bWritten, strWhy);
+    if (!bWritten)
+        restoreRow(row);
 }
 
 void ModifyModule::finishBatch(const QString &strSummary, bool bAllBack)

@@ -178,6 +178,7 @@ private:
     void openBatchDialog();
     QString batchRefusal(int row) const;
     void startBatch(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
+    void endBatchWrite(int row, bool bWritten, const QString &strWhy);
     void finishBatch(const QString &strSummary, bool bAllBack);
     void updateSearchButton();
 
