@@ -1,6 +1,7 @@
 #include "bench/processstats.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 
 #include <sys/resource.h>
@@ -82,4 +83,21 @@ qint64 ProcessStats::udpCounter(const char *szName)
 int ProcessStats::threadCount()
 {
     return int(statusNumber("Threads"));
+}
+
+int ProcessStats::descriptorCount()
+{
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    if (!fds.exists())
+        return -1;
+    // The listing itself holds one descriptor while it reads.
+    return fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size() - 1;
+}
+
+qint64 ProcessStats::descriptorLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return -1;
+    return qint64(limit.rlim_cur);
 }
