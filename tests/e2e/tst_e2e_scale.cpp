@@ -1,6 +1,6 @@
 // The real program's objects in a lab of a whole site: at least 1000 simulated cameras
-// (the lab runs several simulators), under the file descriptor limit a desktop session
-// gets. One search must list every camera once, fill every row and leave "Search" usable
+// (the lab runs several simulators; tests/e2e/CMakeLists.txt says how many), under the
+// file descriptor limit a desktop session gets. One search must list every camera once, fill every row and leave "Search" usable
 // with every request ended; a program that ran out of descriptors would have crashed or
 // left rows empty.
 
