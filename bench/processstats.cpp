@@ -1,9 +1,9 @@
 #include "bench/processstats.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 
+#include <dirent.h>
 #include <sys/resource.h>
 #include <time.h>
 
@@ -85,13 +85,18 @@ int ProcessStats::threadCount()
     return int(statusNumber("Threads"));
 }
 
+// Counted with readdir alone: sampled every 10 ms, it must cost next to nothing.
 int ProcessStats::descriptorCount()
 {
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    if (!fds.exists())
+    DIR *pDir = opendir("/proc/self/fd");
+    if (!pDir)
         return -1;
+    int nEntries = 0;
+    while (const dirent *pEntry = readdir(pDir))
+        nEntries += pEntry->d_name[0] == '.' ? 0 : 1;
+    closedir(pDir);
     // The listing itself holds one descriptor while it reads.
-    return fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size() - 1;
+    return nEntries - 1;
 }
 
 qint64 ProcessStats::descriptorLimit()
