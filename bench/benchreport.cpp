@@ -20,6 +20,8 @@ constexpr double kKbToMb = 1.0 / 1024.0;
 
 const Row kRows[] = {
     {"rows listed", "rows", 1, 0},
+    {"rows to fill (cameras answering HTTP)", "rowsToFill", 1, 0},
+    {"file descriptor limit", "fdLimit", 1, 0},
     {"search replies dropped (rcvbuf)", "udpRcvbufDrops", 1, 0},
     {"first search reply [ms]", "firstReplyMs", 1, 1},
     {"floor = first reply + 2000 [ms]", "floorMs", 1, 1},
@@ -40,6 +42,14 @@ const Row kRows[] = {
     {"worst loop stall to finished [ms]", "stallSettledMs", 1, 1},
     {"  ...that stall ended at [ms]", "stallEndMs", 1, 1},
     {"threads at peak", "threadsPeakSettled", 1, 0},
+    {"file descriptors at peak", "descriptorsPeakSettled", 1, 0},
+    {"requests taken", "requestsTaken", 1, 0},
+    {"  answered", "requestsAnswered", 1, 0},
+    {"  unreadable", "requestsUnreadable", 1, 0},
+    {"  timed out", "requestsTimedOut", 1, 0},
+    {"  unreachable", "requestsUnreachable", 1, 0},
+    {"  refused", "requestsRefused", 1, 0},
+    {"  other failures", "requestsOtherFailures", 1, 0},
     {"start: exec..main [ms]", "execToMainMs", 1, 1},
     {"start: exec..Control built [ms]", "controlMs", 1, 1},
     {"start: exec..window shown [ms]", "shownMs", 1, 1},
@@ -47,11 +57,25 @@ const Row kRows[] = {
     {"start: exec..first paint [ms]", "paintedMs", 1, 1},
     {"idle CPU over 2 s [ms]", "idleCpuMsPer2s", 1, 1},
     {"idle threads", "idleThreads", 1, 0},
+    {"idle file descriptors", "idleDescriptors", 1, 0},
     {"idle VmHWM [MB]", "idleHwmKb", kKbToMb, 1},
+};
+
+// The figures the comparison with a baseline shows.
+const Row kCompared[] = {
+    {"file descriptor limit", "fdLimit", 1, 0},
+    {"rows listed", "rows", 1, 0},
+    {"filled - floor [ms]", "filledMinusFloorMs", 1, 1},
+    {"worst loop stall to filled [ms]", "stallFilledMs", 1, 1},
+    {"worst loop stall to finished [ms]", "stallSettledMs", 1, 1},
+    {"threads at peak", "threadsPeakSettled", 1, 0},
+    {"file descriptors at peak", "descriptorsPeakSettled", 1, 0},
+    {"peak RSS VmHWM [MB]", "hwmKb", kKbToMb, 1},
 };
 
 constexpr int kLabelWidth = 36;
 constexpr int kColumnWidth = 11;
+constexpr int kRatioDecimals = 2;
 
 double median(QVector<double> values)
 {
@@ -110,4 +134,35 @@ QString BenchReport::table(const QJsonArray &results)
         strTable += strLine + QLatin1Char('\n');
     }
     return strTable;
+}
+
+QString BenchReport::comparison(const QJsonArray &results)
+{
+    QString strTable = QStringLiteral("median of runs").leftJustified(kLabelWidth) + QStringLiteral("this").rightJustified(kColumnWidth)
+        + QStringLiteral("baseline").rightJustified(kColumnWidth) + QStringLiteral("ratio").rightJustified(kColumnWidth) + QLatin1Char('\n');
+    QStringList listNotes;
+    for (int nPair = 0; nPair + 1 < results.size(); nPair += 2) {
+        const QJsonObject current = results.at(nPair).toObject();
+        const QJsonObject baseline = results.at(nPair + 1).toObject();
+        const int nCameras = current.value(QLatin1String("cameras")).toInt();
+        strTable += QStringLiteral("N=%1").arg(nCameras) + QLatin1Char('\n');
+        const QJsonObject currentMedian = current.value(QLatin1String("median")).toObject();
+        const QJsonObject baselineMedian = baseline.value(QLatin1String("median")).toObject();
+        for (const Row &row : kCompared) {
+            const QJsonValue currentValue = currentMedian.value(QLatin1String(row.szKey));
+            const QJsonValue baselineValue = baselineMedian.value(QLatin1String(row.szKey));
+            const bool bRatio = currentValue.isDouble() && baselineValue.isDouble() && baselineValue.toDouble() != 0;
+            strTable += (QStringLiteral("  ") + QLatin1String(row.szLabel)).leftJustified(kLabelWidth)
+                + cell(currentMedian, row).rightJustified(kColumnWidth) + cell(baselineMedian, row).rightJustified(kColumnWidth)
+                + (bRatio ? QString::number(currentValue.toDouble() / baselineValue.toDouble(), 'f', kRatioDecimals)
+                          : QStringLiteral("-")).rightJustified(kColumnWidth)
+                + QLatin1Char('\n');
+        }
+        for (const QJsonObject &result : {current, baseline}) {
+            const QString strNote = result.value(QLatin1String("note")).toString();
+            if (!strNote.isEmpty())
+                listNotes << QStringLiteral("N=%1: %2").arg(nCameras).arg(strNote);
+        }
+    }
+    return strTable + listNotes.join(QLatin1Char('\n')) + (listNotes.isEmpty() ? QString() : QStringLiteral("\n"));
 }

@@ -12,5 +12,8 @@ namespace BenchReport {
 QJsonObject medians(const QJsonArray &runs);
 /// The table of the median figures, one column per result (each a {"cameras", "median"}).
 QString table(const QJsonArray &results);
+/// The key figures of @p results taken in pairs (this build, then the baseline, for one
+/// camera count), with the ratio this / baseline, and each result's "note" below.
+QString comparison(const QJsonArray &results);
 
 } // namespace BenchReport

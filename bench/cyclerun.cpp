@@ -16,6 +16,7 @@
 #include "core/commonsignal.h"
 #include "net/chttp.h"
 #include "net/modifymodel.h"
+#include "net/requestoutcome.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 
@@ -26,8 +27,19 @@ constexpr int kColFw = 6;
 constexpr int kResultDelayMs = 2000;
 constexpr int kShowTimeoutMs = 10000;
 constexpr int kIdleMs = 2000;
-// Listening window and result delay, then every request's own transfer timeout with room.
-constexpr int kCycleTimeoutMs = 4000 + 60000;
+// Listening window and result delay, then room for a flood of addresses nobody answers at.
+constexpr int kCycleTimeoutMs = 4000 + 120000;
+constexpr int kColIp = 1;
+
+// Outcome counts as recorded, with the result key of each.
+const QHash<int, QString> s_hashOutcomeKeys = {
+    {RequestOutcome::Answered, QStringLiteral("requestsAnswered")},
+    {RequestOutcome::Unreadable, QStringLiteral("requestsUnreadable")},
+    {RequestOutcome::TimedOut, QStringLiteral("requestsTimedOut")},
+    {RequestOutcome::Unreachable, QStringLiteral("requestsUnreachable")},
+    {RequestOutcome::Refused, QStringLiteral("requestsRefused")},
+};
+const QString kOtherOutcomesKey = QStringLiteral("requestsOtherFailures");
 
 qint64 now()
 {
@@ -51,12 +63,14 @@ bool isMainWindowHandle(const QWindow *pWindow)
 
 } // namespace
 
-CycleRun::CycleRun(qint64 nExecNs, qint64 nMainNs, QObject *parent)
+CycleRun::CycleRun(qint64 nExecNs, qint64 nMainNs, const QSet<QString> &setFillable, QObject *parent)
     : QObject(parent)
+    , m_setFillable(setFillable)
     , m_nExecNs(nExecNs)
     , m_nMainNs(nMainNs)
 {
     connectHubAhead();
+    countRequests();
 }
 
 void CycleRun::markApplication()
@@ -92,6 +106,14 @@ void CycleRun::connectHubAhead()
         m_nPublishedCount = list.size();
     });
     connect(pHub, &CommonSignal::sigSdkGetInfoFinished, this, [this] { m_nSdkDoneNs = now(); });
+}
+
+void CycleRun::countRequests()
+{
+    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    connect(pOutcome, &RequestOutcome::sigRequestStarted, this, [this] { ++m_nRequestsTaken; });
+    connect(pOutcome, &RequestOutcome::sigRequestFinished, this,
+            [this](quint64, QString, int, int nOutcome) { ++m_hashOutcomes[nOutcome]; });
 }
 
 // Connected after the controller: these run once the view has handled the signal.
@@ -130,7 +152,7 @@ void CycleRun::advanceFillCursor()
 {
     if (m_nFilledNs || !m_nListedNs)
         return;
-    while (m_nFillCursor < m_nRows && rowFilled(m_nFillCursor))
+    while (m_nFillCursor < m_nRows && (!rowFillable(m_nFillCursor) || rowFilled(m_nFillCursor)))
         ++m_nFillCursor;
     if (m_nRows == 0 || m_nFillCursor < m_nRows)
         return;
@@ -138,7 +160,22 @@ void CycleRun::advanceFillCursor()
     m_dCpuFilledMs = ProcessStats::cpuMs() - m_dCpuPressMs;
     m_dStallFilledMs = m_probe.worstStallMs();
     m_nThreadsFilled = m_probe.peakThreads();
+    m_nDescriptorsFilled = m_probe.peakDescriptors();
     wake();
+}
+
+bool CycleRun::rowFillable(int row) const
+{
+    const QTableWidgetItem *pIp = m_pTable->item(row, kColIp);
+    return m_setFillable.isEmpty() || (pIp && m_setFillable.contains(pIp->text()));
+}
+
+int CycleRun::fillableRows() const
+{
+    int nFillable = 0;
+    for (int row = 0; row < m_nRows; ++row)
+        nFillable += rowFillable(row) ? 1 : 0;
+    return nFillable;
 }
 
 bool CycleRun::rowFilled(int row) const
@@ -202,6 +239,7 @@ bool CycleRun::measure(Control &control, const QString &strLocalIp, QJsonObject 
     m_loop.exec();
     m_dIdleCpuMs = ProcessStats::cpuMs() - dIdleStartCpu;
     m_nIdleThreads = ProcessStats::threadCount();
+    m_nIdleDescriptors = ProcessStats::descriptorCount();
     m_nIdleHwmKb = ProcessStats::statusKb("VmHWM");
 
     const int nIndex = pCombo->findText(strLocalIp);
@@ -230,6 +268,7 @@ bool CycleRun::measure(Control &control, const QString &strLocalIp, QJsonObject 
     result.insert(QStringLiteral("stallSettledMs"), m_probe.worstStallMs());
     result.insert(QStringLiteral("stallEndMs"), sincePressMs(m_probe.worstStallEndNs()));
     result.insert(QStringLiteral("threadsPeakSettled"), m_probe.peakThreads());
+    result.insert(QStringLiteral("descriptorsPeakSettled"), m_probe.peakDescriptors());
     return true;
 }
 
@@ -243,6 +282,7 @@ void CycleRun::recordStartUp(QJsonObject &result) const
     result.insert(QStringLiteral("paintedMs"), sinceExecMs(m_nPaintedNs));
     result.insert(QStringLiteral("idleCpuMsPer2s"), m_dIdleCpuMs);
     result.insert(QStringLiteral("idleThreads"), m_nIdleThreads);
+    result.insert(QStringLiteral("idleDescriptors"), m_nIdleDescriptors);
     result.insert(QStringLiteral("idleHwmKb"), double(m_nIdleHwmKb));
 }
 
@@ -251,6 +291,15 @@ void CycleRun::recordCycle(QJsonObject &result) const
     const double dFloorMs = m_nFirstReplyNs ? sincePressMs(m_nFirstReplyNs) + kResultDelayMs : -1;
     const double dFilledMs = sincePressMs(m_nFilledNs);
     result.insert(QStringLiteral("rows"), m_nRows);
+    result.insert(QStringLiteral("rowsToFill"), fillableRows());
+    result.insert(QStringLiteral("fdLimit"), double(ProcessStats::descriptorLimit()));
+    result.insert(QStringLiteral("requestsTaken"), m_nRequestsTaken);
+    int nOther = 0;
+    for (auto outcome = m_hashOutcomes.cbegin(); outcome != m_hashOutcomes.cend(); ++outcome)
+        nOther += s_hashOutcomeKeys.contains(outcome.key()) ? 0 : outcome.value();
+    for (auto key = s_hashOutcomeKeys.cbegin(); key != s_hashOutcomeKeys.cend(); ++key)
+        result.insert(key.value(), m_hashOutcomes.value(key.key()));
+    result.insert(kOtherOutcomesKey, nOther);
     result.insert(QStringLiteral("udpRcvbufDrops"), double(ProcessStats::udpCounter("RcvbufErrors") - m_nUdpDropsPress));
     result.insert(QStringLiteral("published"), m_nPublishedCount);
     result.insert(QStringLiteral("ethReplies"), m_nEthReplies);
@@ -270,6 +319,7 @@ void CycleRun::recordCycle(QJsonObject &result) const
     result.insert(QStringLiteral("cpuSettledMs"), m_dCpuSettledMs);
     result.insert(QStringLiteral("stallFilledMs"), m_dStallFilledMs);
     result.insert(QStringLiteral("threadsPeakFilled"), m_nThreadsFilled);
+    result.insert(QStringLiteral("descriptorsPeakFilled"), m_nDescriptorsFilled);
     result.insert(QStringLiteral("hwmKb"), double(ProcessStats::statusKb("VmHWM")));
     result.insert(QStringLiteral("rssEndKb"), double(ProcessStats::statusKb("VmRSS")));
 }

@@ -20,6 +20,7 @@ void LoopProbe::start()
     m_nWorstLateNs = 0;
     m_nWorstEndNs = 0;
     m_nPeakThreads = ProcessStats::threadCount();
+    m_nPeakDescriptors = ProcessStats::descriptorCount();
     m_nLastTickNs = ProcessStats::monotonicNs();
     m_timer.start();
 }
@@ -44,6 +45,11 @@ int LoopProbe::peakThreads() const
     return m_nPeakThreads;
 }
 
+int LoopProbe::peakDescriptors() const
+{
+    return m_nPeakDescriptors;
+}
+
 void LoopProbe::slotTick()
 {
     const qint64 nNow = ProcessStats::monotonicNs();
@@ -54,4 +60,5 @@ void LoopProbe::slotTick()
     }
     m_nLastTickNs = nNow;
     m_nPeakThreads = qMax(m_nPeakThreads, ProcessStats::threadCount());
+    m_nPeakDescriptors = qMax(m_nPeakDescriptors, ProcessStats::descriptorCount());
 }

@@ -5,7 +5,8 @@
 
 /**
  * Watches the GUI event loop with a 10 ms repeating timer: the worst lateness of a tick
- * (its interval minus 10 ms) is the longest stall; each tick also samples the thread count.
+ * (its interval minus 10 ms) is the longest stall; each tick also samples the thread and
+ * file descriptor counts.
  * Reset with start(); read at any time.
  */
 class LoopProbe : public QObject
@@ -25,6 +26,8 @@ public:
     qint64 worstStallEndNs() const;
     /// Most threads seen at a tick since start().
     int peakThreads() const;
+    /// Most open file descriptors seen at a tick since start().
+    int peakDescriptors() const;
 
 private:
     void slotTick();
@@ -34,4 +37,5 @@ private:
     qint64 m_nWorstLateNs = 0;
     qint64 m_nWorstEndNs = 0;
     int m_nPeakThreads = 0;
+    int m_nPeakDescriptors = 0;
 };

@@ -1,15 +1,19 @@
 // kestrova-bench
 //
-//   kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR]
+//   kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR] [--note TEXT]
 //       Runs R fresh processes of itself (--run), each measuring start-up and one search
-//       cycle, and writes their figures and medians to FILE as JSON. Meant to run inside
+//       cycle, and writes their figures and medians to FILE as JSON, with TEXT as its note. Meant to run inside
 //       the lab (tools/lab/kestrova-lab), where KESTROVA_LAB_TOOL_ADDRESS names the local
 //       address to search from.
 //   kestrova-bench --report OUT FILE...
 //       Prints the table of the given result files and writes them together to OUT.
 //   kestrova-bench --run EXEC_NS
 //       One measured process; EXEC_NS is the launcher's monotonic clock just before the
-//       start. Prints one "BENCH-RESULT {json}" line.
+//       start. Prints one "BENCH-RESULT {json}" line. The rows it waits for are those of
+//       the cameras the simulators' logs (KESTROVA_LAB_LOGS) list as answering HTTP.
+//   kestrova-bench --compare OUT FILE...
+//       Prints the key figures of result files in pairs (this build, then a baseline
+//       build, per camera count) with their ratios, and writes them together to OUT.
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +23,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSet>
 #include <QTextStream>
 
 #include <cstdio>
@@ -34,7 +39,10 @@ namespace {
 constexpr char kResultTag[] = "BENCH-RESULT ";
 constexpr int kExitUsage = 64;
 constexpr int kExitFailed = 1;
-constexpr int kRunTimeoutMs = 120000;
+constexpr int kRunTimeoutMs = 180000;
+// Camera modes whose HTTP answers can fill a row.
+const QStringList kFillableModes = {QStringLiteral("none"), QStringLiteral("flood"), QStringLiteral("plausible-flood"),
+                                    QStringLiteral("bad-address")};
 constexpr int kDefaultRepeat = 3;
 
 void say(const QString &strText)
@@ -64,6 +72,30 @@ QJsonObject readJson(const QString &strPath)
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
+// Addresses of the cameras in the simulators' logs that answer HTTP as cameras do.
+QSet<QString> fillableAddresses()
+{
+    QSet<QString> setAddresses;
+    const QStringList listLogs = qEnvironmentVariable("KESTROVA_LAB_LOGS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString &strLog : listLogs) {
+        QFile file(strLog);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        while (!file.atEnd()) {
+            const QString strLine = QString::fromUtf8(file.readLine()).trimmed();
+            if (!strLine.startsWith(QLatin1String("CAMERA ")))
+                continue;
+            QHash<QString, QString> hashFields;
+            for (const QString &strField : strLine.split(QLatin1Char(' ')))
+                hashFields.insert(strField.section(QLatin1Char('='), 0, 0), strField.section(QLatin1Char('='), 1));
+            if (hashFields.value(QStringLiteral("http")) == QLatin1String("on")
+                && kFillableModes.contains(hashFields.value(QStringLiteral("hostile"))))
+                setAddresses.insert(hashFields.value(QStringLiteral("ip")));
+        }
+    }
+    return setAddresses;
+}
+
 // One measured process: the program's own start-up order, then the cycle.
 int runOnce(int argc, char *argv[], qint64 nExecNs)
 {
@@ -71,7 +103,7 @@ int runOnce(int argc, char *argv[], qint64 nExecNs)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QApplication app(argc, argv);
-    CycleRun cycle(nExecNs, nMainNs);
+    CycleRun cycle(nExecNs, nMainNs, fillableAddresses());
     cycle.markApplication();
     Control control;
     const QString strLocalIp = qEnvironmentVariable("KESTROVA_LAB_TOOL_ADDRESS");
@@ -116,8 +148,9 @@ int drive(const QStringList &listArgs)
     const int nRepeat = argumentAfter(listArgs, QStringLiteral("--repeat"), QString::number(kDefaultRepeat)).toInt();
     const QString strOut = argumentAfter(listArgs, QStringLiteral("--out"));
     const QString strLogs = argumentAfter(listArgs, QStringLiteral("--logs"), QDir::tempPath());
+    const QString strNote = argumentAfter(listArgs, QStringLiteral("--note"));
     if (nCameras <= 0 || nRepeat <= 0 || strOut.isEmpty()) {
-        say(QStringLiteral("usage: kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR]"));
+        say(QStringLiteral("usage: kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR] [--note TEXT]"));
         return kExitUsage;
     }
     QJsonArray runs;
@@ -138,9 +171,37 @@ int drive(const QStringList &listArgs)
     }
     const QJsonObject result{{QStringLiteral("cameras"), nCameras},
                              {QStringLiteral("runs"), runs},
-                             {QStringLiteral("median"), BenchReport::medians(runs)}};
+                             {QStringLiteral("median"), BenchReport::medians(runs)},
+                             {QStringLiteral("note"), strNote}};
     if (!writeJson(strOut, result)) {
         say(QStringLiteral("cannot write %1").arg(strOut));
+        return kExitFailed;
+    }
+    return 0;
+}
+
+QJsonArray readResults(const QStringList &listFiles)
+{
+    QJsonArray results;
+    for (const QString &strFile : listFiles)
+        results.append(readJson(strFile));
+    return results;
+}
+
+int compare(const QStringList &listArgs)
+{
+    const int nIndex = listArgs.indexOf(QStringLiteral("--compare"));
+    const QStringList listFiles = listArgs.mid(nIndex + 1);
+    if (listFiles.size() < 3 || listFiles.size() % 2 == 0) {
+        say(QStringLiteral("usage: kestrova-bench --compare OUT THIS BASELINE [THIS BASELINE]..."));
+        return kExitUsage;
+    }
+    const QJsonArray results = readResults(listFiles.mid(1));
+    const QJsonObject all{{QStringLiteral("generated"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+                          {QStringLiteral("pairs"), results}};
+    QTextStream(stdout) << BenchReport::comparison(results);
+    if (!writeJson(listFiles.first(), all)) {
+        say(QStringLiteral("cannot write %1").arg(listFiles.first()));
         return kExitFailed;
     }
     return 0;
@@ -154,9 +215,7 @@ int report(const QStringList &listArgs)
         say(QStringLiteral("usage: kestrova-bench --report OUT FILE..."));
         return kExitUsage;
     }
-    QJsonArray results;
-    for (const QString &strFile : listFiles.mid(1))
-        results.append(readJson(strFile));
+    const QJsonArray results = readResults(listFiles.mid(1));
     const QJsonObject all{{QStringLiteral("generated"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
                           {QStringLiteral("results"), results}};
     QTextStream(stdout) << BenchReport::table(results);
@@ -177,5 +236,7 @@ int main(int argc, char *argv[])
     const QStringList listArgs = QCoreApplication::arguments();
     if (listArgs.contains(QStringLiteral("--report")))
         return report(listArgs);
+    if (listArgs.contains(QStringLiteral("--compare")))
+        return compare(listArgs);
     return drive(listArgs);
 }

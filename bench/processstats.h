@@ -15,6 +15,10 @@ double cpuMs();
 qint64 statusKb(const char *szField);
 /// Threads of the process now; -1 when unreadable.
 int threadCount();
+/// Open file descriptors of the process now; -1 when unreadable.
+int descriptorCount();
+/// The soft limit on open file descriptors (ulimit -n); -1 when unlimited.
+qint64 descriptorLimit();
 /// A counter of the "Udp:" lines of /proc/net/snmp (this network namespace); -1 when missing.
 qint64 udpCounter(const char *szName);
 

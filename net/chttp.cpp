@@ -205,17 +205,19 @@ void CHttp::limitTransferTime(QNetworkReply *pReply)
 // the network thread stops reading from the socket while that buffer is full, so an
 // oversized or endless body costs no more than the limit and the buffer, however busy this
 // thread is. (Taking the bytes out is also what lets the network thread go on: it only
-// resumes when the reply's buffer is read.)
+// resumes when the reply's buffer is read.) Bytes that would pass the limit are not taken;
+// the request is aborted and what was read is dropped at once.
 void CHttp::limitReplySize(QNetworkReply *pReply)
 {
     pReply->setReadBufferSize(READ_BUFFER_BYTES);
     connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] {
         if (pReply->property(OVERSIZE_PROPERTY).toBool())
             return;
-        QByteArray &baBody = m_hashBodies[pReply];
-        baBody += pReply->readAll();
-        if (baBody.size() <= HTTP_MAX_REPLY_BYTES)
+        if (m_hashBodies.value(pReply).size() + pReply->bytesAvailable() <= HTTP_MAX_REPLY_BYTES) {
+            m_hashBodies[pReply] += pReply->readAll();
             return;
+        }
+        m_hashBodies.remove(pReply);
         pReply->setProperty(OVERSIZE_PROPERTY, true);
         pReply->abort();
     });
@@ -227,12 +229,16 @@ void CHttp::slotHttpFinished()
     if (!pReply)
         return;
     const QString strIp = pReply->url().host(QUrl::FullyDecoded);
-    const QByteArray baBody = m_hashBodies.take(pReply) + pReply->readAll();
-    if (baBody.size() > HTTP_MAX_REPLY_BYTES)
+    QByteArray baBody = m_hashBodies.take(pReply);
+    if (baBody.size() + pReply->bytesAvailable() > HTTP_MAX_REPLY_BYTES)
         pReply->setProperty(OVERSIZE_PROPERTY, true);
     const RequestOutcome::Outcome outcome = logFailure(pReply, strIp);
+    if (outcome == RequestOutcome::Answered)
+        baBody += pReply->readAll();
+    else
+        baBody.clear();
     pReply->deleteLater();
-    finish(propertiesOf(pReply), strIp, outcome, outcome == RequestOutcome::Answered ? baBody : QByteArray());
+    finish(propertiesOf(pReply), strIp, outcome, baBody);
 }
 
 void CHttp::slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int nError, const QString &strError,

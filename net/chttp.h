@@ -42,7 +42,7 @@ class QUrlQuery;
  * Every request asks for the body as it is ("Accept-Encoding: identity"): the network
  * layer would otherwise inflate compressed bodies on its own thread without any bound.
  *
- * Every request taken and the outcome of each are also reported to RequestOutcome.
+ * Every command request taken and the outcome of each are also reported to RequestOutcome.
  */
 class CHttp : public CommunicationInterface
 {
@@ -56,7 +56,8 @@ public:
 
     /// The instance, created without a parent on the first call; never null.
     static CHttp *getInstance();
-    /// Deletes the instance, if any, with every request still in flight.
+    /// Deletes the instance, if any, with every request still waiting or under way; none of
+    /// them is handled or reported afterwards.
     static void destroyInstance();
 
     void deliverReply(const QByteArray &baBody, int nKind, int nFlag, const QString &strIp) override;
