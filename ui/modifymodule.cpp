@@ -5,16 +5,18 @@
 #include <QClipboard>
 #include <QDebug>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QShortcut>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHostAddress>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableWidgetItem>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "core/commonsignal.h"
 #include "core/searchlimits.h"
@@ -452,6 +454,7 @@ void ModifyModule::searchIp()
     m_devList.clear();
     m_sdkDevList.clear();
     m_rowExtraList.clear();
+    m_hashRowsByAddress.clear();
     m_listPendingRows.clear();
     m_conflicts.clear();
     m_ledger.beginSearch();
@@ -516,6 +519,7 @@ bool ModifyModule::appendDeviceRow(int row, const QuillbootSearch_S &stSearch)
     stDevInfo.strIp = strAddress;
     stDevInfo.nPort = searchRecordPort(stSearch);
     m_devList.append(stDevInfo);
+    m_hashRowsByAddress[strAddress].append(row);
     m_rowExtraList.append(RowExtra());
     m_conflicts.countAnswer(strAddress);
 
@@ -562,11 +566,9 @@ void ModifyModule::refreshAddressTips(const QString &strAddress)
     if (!m_conflicts.isShared(strAddress))
         return;
     const QString strTip = m_conflicts.describe(strAddress);
-    for (int row = 0; row < m_devList.size(); ++row) {
-        if (m_devList.at(row).strIp != strAddress)
-            continue;
+    const QList<int> listRows = m_hashRowsByAddress.value(strAddress);
+    for (int row : listRows)
         setAddressTip(row, m_rowExtraList.at(row).fill == RowFill::Unreached ? kUnreachedTip.arg(strTip) : strTip);
-    }
 }
 
 void ModifyModule::setAddressTip(int row, const QString &strTip)
@@ -603,9 +605,9 @@ void ModifyModule::slotUpdateFwVersion(const QString &strIp, const FwVersion_S &
 {
     if (dropStaleReply("slotUpdateFwVersion", strIp))
         return;
-    for (int row = 0; row < m_devList.size(); ++row) {
-        if (m_devList.at(row).strIp != strIp || m_rowExtraList.at(row).fill == RowFill::Unreached
-            || !cellText(row, ColFw).isEmpty())
+    const QList<int> listRows = m_hashRowsByAddress.value(strIp);
+    for (int row : listRows) {
+        if (m_rowExtraList.at(row).fill == RowFill::Unreached || !cellText(row, ColFw).isEmpty())
             continue;
         copyFirmwareFields(stFwVer, m_devList[row]);
         setCellText(row, ColFw, firmwareText(stFwVer), kNotEditable);
@@ -624,10 +626,9 @@ void ModifyModule::slotUpdateEthInfo(const QString &strIp, EthInfo_S stEthInfo)
     m_conflicts.noteHttpMac(strIp, stEthInfo.strMacAddr);
     FwVersion_S stPendingFw;
     bool bMerged = false;
-    for (int row = 0; row < m_devList.size(); ++row) {
+    const QList<int> listRows = m_hashRowsByAddress.value(strIp);
+    for (int row : listRows) {
         const DevInfo_S &stRow = m_devList.at(row);
-        if (stRow.strIp != strIp)
-            continue;
         if (!bMerged && stRow.strMacAddr == stEthInfo.strMacAddr && !m_sdkDevList.isEmpty())
             bMerged = mergeSdkRecord(strIp, stRow.strMacAddr, stEthInfo, stPendingFw);
         if (m_rowExtraList.at(row).fill != RowFill::Waiting)
@@ -670,12 +671,12 @@ bool ModifyModule::mergeSdkRecord(const QString &strAddress, const QString &strM
 
 bool ModifyModule::showsMacBefore(int row, const QString &strMac) const
 {
-    const QString &strAddress = m_devList.at(row).strIp;
-    for (int nEarlier = 0; nEarlier < row; ++nEarlier) {
+    const QList<int> listRows = m_hashRowsByAddress.value(m_devList.at(row).strIp);
+    for (int nEarlier : listRows) {
+        if (nEarlier >= row)
+            break;
         const RowFill fill = m_rowExtraList.at(nEarlier).fill;
-        const DevInfo_S &stEarlier = m_devList.at(nEarlier);
-        if ((fill == RowFill::Filled || fill == RowFill::Merged) && stEarlier.strIp == strAddress
-            && stEarlier.strMacAddr == strMac)
+        if ((fill == RowFill::Filled || fill == RowFill::Merged) && m_devList.at(nEarlier).strMacAddr == strMac)
             return true;
     }
     return false;
@@ -1058,6 +1059,9 @@ void ModifyModule::markBack(int row)
         ensureItem(row, ColIp)->setBackground(QBrush());
         setAddressTip(row, QString());
     }
+    m_hashRowsByAddress[stRow.strIp].removeOne(row);
+    QList<int> &listAtNew = m_hashRowsByAddress[stRow.strIPAddr];
+    listAtNew.insert(std::lower_bound(listAtNew.begin(), listAtNew.end(), row), row);
     stRow.strIp = stRow.strIPAddr;
     m_conflicts.noteHttpMac(stRow.strIp, stRow.strMacAddr);
     setRowState(row, RowState::Back, kBackAt.arg(stRow.strIp, stRow.strMacAddr));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -194,6 +195,8 @@ private:
     int m_btnFontSize = 16;
     double m_scale = 1.0;
     QList<RowExtra> m_rowExtraList;
+    // The rows found at each address, in row order: replies find their rows without a walk.
+    QHash<QString, QList<int>> m_hashRowsByAddress;
     AddressConflicts m_conflicts;
     RequestLedger m_ledger;
     // The row whose save question is open; -1 when none.
