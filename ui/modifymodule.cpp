@@ -67,7 +67,7 @@ constexpr int kInitialColumnWidth = 115;
 constexpr int kHeaderHeight = 40;
 constexpr int kRowHeight = 30;
 
-// Rows put into the table in one turn of the event loop.
+// Rows put into the table, or asked for their settings, in one turn of the event loop.
 constexpr int kRowsPerTurn = 200;
 
 constexpr int kSwitchWidth = 30;
@@ -585,15 +585,28 @@ void ModifyModule::slotSdkUpdateDevInfo(const DevInfo_S &stDevInfo)
 
 void ModifyModule::slotSdkGetInfoFinished()
 {
+    m_nNextAsk = 0;
+    askNextRows();
+}
+
+// A slice of rows per turn of the event loop, in row order: thousands of requests taken in
+// one turn would freeze the window. "Search" comes back after the last.
+void ModifyModule::askNextRows()
+{
     CommonSignal *pHub = CommonSignal::getInstance();
-    for (int row = 0; row < m_devList.size(); ++row) {
-        const QString &strIp = m_devList.at(row).strIp;
+    const int nEnd = qMin(m_nNextAsk + kRowsPerTurn, m_devList.size());
+    for (; m_nNextAsk < nEnd; ++m_nNextAsk) {
+        const QString &strIp = m_devList.at(m_nNextAsk).strIp;
         if (!ContactPolicy::mayContact(strIp))
             continue;
-        m_ledger.beginAsking(row);
+        m_ledger.beginAsking(m_nNextAsk);
         emit pHub->sigGetFwVersion(strIp);
         emit pHub->sigGetEnv(strIp);
         m_ledger.endAsking();
+    }
+    if (m_nNextAsk < m_devList.size()) {
+        QTimer::singleShot(0, this, &ModifyModule::askNextRows);
+        return;
     }
     m_bSearching = false;
     updateSearchButton();

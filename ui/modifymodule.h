@@ -135,6 +135,7 @@ private:
     QWidget *createOperationCell(int row);
     CTextButton *createRowButton(const QString &text, QWidget *parent);
     void insertPendingRows();
+    void askNextRows();
     /// Fills the already counted @p row from @p stSearch; false when the reply is skipped.
     bool appendDeviceRow(int row, const QuillbootSearch_S &stSearch);
 
@@ -209,6 +210,8 @@ private:
     // Search replies not yet made rows, and the row the next one becomes.
     QList<QuillbootSearch_S> m_listPendingRows;
     int m_nNextRow = 0;
+    // The next row to ask for its firmware and settings.
+    int m_nNextAsk = 0;
     // The last search listed as many answers as a search keeps: later ones were dropped.
     bool m_bCapped = false;
     QString m_strSearchedFrom;

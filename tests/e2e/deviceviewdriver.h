@@ -44,7 +44,8 @@ public:
     QTableWidget *table() const;
 
     /// Clicks "Search" and waits at most @p nTimeoutMs for the search and the SDK search
-    /// to end ("Search" enabled again, every row's settings requested).
+    /// to end, then as long again for every row's settings to be requested ("Search"
+    /// enabled again).
     void search(int nTimeoutMs);
     /// Waits at most @p nTimeoutMs until every row in @p listRow shows mask, gateway, MAC
     /// and firmware.

@@ -116,6 +116,7 @@ private slots:
     void unansweredRowKeepsButtonsDisabled();
     void replyForUnknownAddressIsDropped();
     void secondSearchRenumbersRows();
+    void cellWidgetsShownForRowsInView();
 
     void saveSendsEditedRowAfterConfirmation();
     void toggleRecordsDhcpOfItsRow();
@@ -684,6 +685,24 @@ void TestModifyModule::secondSearchRenumbersRows()
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(0).toString(), QStringLiteral("127.0.0.24"));
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
+}
+
+// Thousands of shown cell widgets would freeze the window: only the rows in view show theirs.
+void TestModifyModule::cellWidgetsShownForRowsInView()
+{
+    constexpr int kRows = 60;
+    QStringList listAddress;
+    for (int nIndex = 0; nIndex < kRows; ++nIndex)
+        listAddress.append(QStringLiteral("127.0.1.%1").arg(nIndex + 1));
+    STEP(listCameras(listAddress));
+    const int nLast = kRows - 1;
+    QTRY_VERIFY(rowSwitch(0)->isVisible());
+    QVERIFY(!rowSwitch(nLast)->isVisible());
+    QVERIFY(!rowButton(QStringLiteral("saveBtn"), nLast)->isVisible());
+    table()->scrollToItem(table()->item(nLast, 1));
+    QTRY_VERIFY(rowSwitch(nLast)->isVisible());
+    QVERIFY(rowButton(QStringLiteral("saveBtn"), nLast)->isVisible());
+    QVERIFY(!rowSwitch(0)->isVisible());
 }
 
 // ---------------------------------------------------------------- edit, save, reboot
