@@ -1,6 +1,8 @@
 #include "labsession.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 #include <algorithm>
@@ -195,4 +197,13 @@ QStringList LabSession::completeLines() const
     QStringList listLine = QString::fromUtf8(baLog).split(QLatin1Char('\n'));
     listLine.removeLast();
     return listLine;
+}
+
+// The log shows bytes outside '!'..'~' as \xHH; the commands the tool sends have none but
+// quotes and braces, so the text reads back as JSON.
+QJsonObject LabSession::setEnvEth(const LabLine_S &stRequest)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(stRequest.hashField.value(QStringLiteral("json")).toUtf8());
+    return document.object()[QStringLiteral("SetEnv")].toObject()[QStringLiteral("NetWork")].toObject()
+        [QStringLiteral("stEth")].toArray().first().toObject();
 }

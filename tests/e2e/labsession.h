@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -48,6 +49,9 @@ public:
 
     /// REQ lines from @p nFrom on that went anywhere but @p setAllowed, or to the trap.
     QStringList requestsOutside(const QSet<QString> &setAllowed, int nFrom) const;
+
+    /// The "stEth" element of the "SetEnv" command a REQ line carries.
+    static QJsonObject setEnvEth(const LabLine_S &stRequest);
 
 private:
     static LabLine_S parseLine(int nIndex, const QString &strLine);

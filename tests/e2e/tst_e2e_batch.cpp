@@ -8,8 +8,6 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,13 +42,6 @@ constexpr int kPlanTimeoutMs = 20000;
 constexpr int kBatchTimeoutMs = 120000;
 constexpr int kWatchIntervalMs = 1000;
 constexpr int kWatchLimitMs = 60000;
-
-QJsonObject setEnvEth(const LabLine_S &stRequest)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(stRequest.hashField.value(QStringLiteral("json")).toUtf8());
-    return document.object()[QStringLiteral("SetEnv")].toObject()[QStringLiteral("NetWork")].toObject()
-        [QStringLiteral("stEth")].toArray().first().toObject();
-}
 
 } // namespace
 
@@ -139,7 +130,7 @@ void TestE2eBatch::verifyWrites(int nFrom)
                                                         {{QStringLiteral("cmd"), QStringLiteral("SetEnv")},
                                                          {QStringLiteral("ip"), strOld}});
         QCOMPARE(listSetEnv.size(), 1);
-        const QJsonObject eth = setEnvEth(listSetEnv.first());
+        const QJsonObject eth = LabSession::setEnvEth(listSetEnv.first());
         QCOMPARE(eth[QStringLiteral("szIPAddr")].toString(), strNew);
         QCOMPARE(eth[QStringLiteral("szSubMask")].toString(), kMask);
         QCOMPARE(eth[QStringLiteral("szGateway")].toString(), kGateway);

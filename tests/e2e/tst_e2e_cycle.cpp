@@ -6,8 +6,6 @@
 
 #include <QtTest>
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QScopedPointer>
 #include <QSet>
@@ -55,13 +53,6 @@ const QString kRebootJson = QStringLiteral(R"({"SysCtrl":{"Reboot":{}}})");
 
 // The log shows bytes outside '!'..'~' as \xHH; the commands the tool sends have none
 // but quotes and braces, so the text reads back as JSON.
-QJsonObject setEnvEth(const LabLine_S &stRequest)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(stRequest.hashField.value(QStringLiteral("json")).toUtf8());
-    return document.object()[QStringLiteral("SetEnv")].toObject()[QStringLiteral("NetWork")].toObject()
-        [QStringLiteral("stEth")].toArray().first().toObject();
-}
-
 } // namespace
 
 class TestE2eCycle : public QObject
@@ -254,7 +245,7 @@ void TestE2eCycle::savedAddressIsFoundAfterReboot()
     QCOMPARE(listSetEnv.first().hashField.value(QStringLiteral("cam")), kMovedCamera);
     QCOMPARE(listSetEnv.first().hashField.value(QStringLiteral("ip")), stBefore.strIp);
     QCOMPARE(listSetEnv.first().hashField.value(QStringLiteral("method")), QStringLiteral("POST"));
-    const QJsonObject eth = setEnvEth(listSetEnv.first());
+    const QJsonObject eth = LabSession::setEnvEth(listSetEnv.first());
     QCOMPARE(eth[QStringLiteral("szIPAddr")].toString(), kMovedAddress);
     QCOMPARE(eth[QStringLiteral("szSubMask")].toString(), stBefore.strMask);
     QCOMPARE(eth[QStringLiteral("szGateway")].toString(), stBefore.strGateway);

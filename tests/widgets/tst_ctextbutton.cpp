@@ -1,19 +1,18 @@
 #include "widgets/ctextbutton.h"
 #include "widgets/screenscale.h"
 
+#include "support/buttonhost.h"
 #include "support/pixelchecks.h"
 
 #include <QPainter>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 const QColor kAccent(QStringLiteral("#00B7FF"));
 const QColor kWhite(QStringLiteral("#FFFFFF"));
 const QColor kFill(Qt::red);
 const QColor kBorder(QStringLiteral("#3366CC"));
-const QSize kButtonSize(100, 40);
+const QSize kButtonSize = ButtonHost::buttonSize();
 constexpr int kPadding = 14;
 constexpr int kMaxWidth = 120;
 
@@ -113,28 +112,19 @@ private slots:
     void autoWidthShortensLongText();
 
 private:
-    CTextButton *makeButton(const QString &strText = QString());
     QImage paint(QWidget *pWidget) const;
 
-    std::unique_ptr<QWidget> m_pWindow;
+    ButtonHost m_host;
 };
 
 void TestCTextButton::init()
 {
-    m_pWindow = std::make_unique<QWidget>();
-    m_pWindow->resize(400, 200);
+    m_host.reset();
 }
 
 void TestCTextButton::cleanup()
 {
-    m_pWindow.reset();
-}
-
-CTextButton *TestCTextButton::makeButton(const QString &strText)
-{
-    CTextButton *pButton = new CTextButton(strText, m_pWindow.get());
-    pButton->setGeometry(QRect(QPoint(10, 10), kButtonSize));
-    return pButton;
+    m_host.clear();
 }
 
 // Renders the button alone, without any window background, so an unpainted pixel stays
@@ -173,7 +163,7 @@ void TestCTextButton::screenScale()
 
 void TestCTextButton::defaultsPaintBlackTextOnNothing()
 {
-    CTextButton *pButton = makeButton("Yes");
+    CTextButton *pButton = m_host.makeButton("Yes");
     const QImage image = paint(pButton);
     QCOMPARE(image.size(), kButtonSize);
     QCOMPARE(image.pixelColor(2, 2).alpha(), 0);
@@ -182,7 +172,7 @@ void TestCTextButton::defaultsPaintBlackTextOnNothing()
 
 void TestCTextButton::disabledYesIsWhiteTextOnTransparent()
 {
-    CTextButton *pButton = makeButton("Yes");
+    CTextButton *pButton = m_host.makeButton("Yes");
     pButton->setFontSize(10);
     setYesColors(*pButton);
     pButton->setEnabled(false);
@@ -206,7 +196,7 @@ void TestCTextButton::disabledYesIsWhiteTextOnTransparent()
 // over the accent face.
 void TestCTextButton::enablingYesPaintsAccentFace()
 {
-    CTextButton *pButton = makeButton("Yes");
+    CTextButton *pButton = m_host.makeButton("Yes");
     pButton->setFontSize(10);
     setYesColors(*pButton);
     pButton->setEnabled(false);
@@ -225,12 +215,12 @@ void TestCTextButton::enablingYesPaintsAccentFace()
 
 void TestCTextButton::createdInDisabledParentUsesDisabledColours()
 {
-    m_pWindow->setEnabled(false);
-    CTextButton *pButton = makeButton();
+    m_host.window()->setEnabled(false);
+    CTextButton *pButton = m_host.makeButton();
     QVERIFY(!pButton->isEnabled());
     pButton->setColors(Qt::transparent, Qt::transparent, kAccent, kFill, kWhite, kWhite);
     QCOMPARE(paint(pButton).pixelColor(5, 5), kFill);
-    m_pWindow->setEnabled(true);
+    m_host.window()->setEnabled(true);
     QCOMPARE(paint(pButton).pixelColor(5, 5), kAccent);
 }
 
@@ -246,7 +236,7 @@ void TestCTextButton::plainRectangle()
 {
     QFETCH(QSize, size);
     QFETCH(QSize, filled);
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     pButton->resize(size);
     setFillOnly(*pButton, kFill);
 
@@ -262,7 +252,7 @@ void TestCTextButton::plainRectangle()
 
 void TestCTextButton::marginReducesCornerRadius()
 {
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     setFillOnly(*pButton, kFill);
     pButton->setRadius(10);
     pButton->setMargin(2);
@@ -281,7 +271,7 @@ void TestCTextButton::marginReducesCornerRadius()
 
 void TestCTextButton::radiiGoClockwise()
 {
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     setFillOnly(*pButton, kFill);
     pButton->setRadii(4, 8, 12, 16);
 
@@ -294,7 +284,7 @@ void TestCTextButton::radiiGoClockwise()
 
 void TestCTextButton::gradientRunsLeftToRight()
 {
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     setFillOnly(*pButton, Qt::red);
     pButton->setGradientColors(Qt::transparent, Qt::transparent, Qt::blue, Qt::blue,
                                Qt::transparent, Qt::transparent);
@@ -324,7 +314,7 @@ void TestCTextButton::borderNeedsColourAndWidth()
     QFETCH(QColor, border);
     QFETCH(int, width);
     QFETCH(bool, painted);
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     pButton->setColors(border, border, Qt::transparent, Qt::transparent, Qt::transparent,
                        Qt::transparent);
     pButton->setBorderWidth(width);
@@ -343,7 +333,7 @@ void TestCTextButton::borderNeedsColourAndWidth()
 
 void TestCTextButton::textDrawnOnePixelHigh()
 {
-    CTextButton *pButton = makeButton("Save");
+    CTextButton *pButton = m_host.makeButton("Save");
     pButton->setColors(Qt::transparent, Qt::transparent, Qt::transparent, Qt::transparent,
                        Qt::black, Qt::black);
     const QImage image = paint(pButton);
@@ -380,7 +370,7 @@ void TestCTextButton::autoWidthFitsShortText()
     QFETCH(QString, text);
     QFETCH(int, pixelSize);
     QFETCH(int, padding);
-    CTextButton *pButton = makeButton(text);
+    CTextButton *pButton = m_host.makeButton(text);
     pButton->setFontSize(pixelSize);
     pButton->setHPadding(padding);
     pButton->setAutoWidth(true);
@@ -403,7 +393,7 @@ void TestCTextButton::autoWidthOf40PxText()
     if (nPixelSize == 0)
         QSKIP("no pixel size of the installed fallback font makes \"Save\" 40 px wide");
 
-    CTextButton *pButton = makeButton(strText);
+    CTextButton *pButton = m_host.makeButton(strText);
     pButton->setFontSize(nPixelSize);
     pButton->setAutoWidth(true);
     paint(pButton);
@@ -422,13 +412,13 @@ void TestCTextButton::autoWidthShortensLongText()
             strShort = strCandidate;
     }
 
-    CTextButton *pButton = makeButton(strLong);
+    CTextButton *pButton = m_host.makeButton(strLong);
     pButton->setAutoWidth(true);
     const QImage image = paint(pButton);
     QCOMPARE(pButton->width(), kMaxWidth + 2 * kPadding);
     QCOMPARE(pButton->text(), strLong);
 
-    CTextButton *pReference = makeButton(strShort);
+    CTextButton *pReference = m_host.makeButton(strShort);
     pReference->resize(pButton->size());
     QCOMPARE(image, paint(pReference));
     QVERIFY(textWidth(font, pButton->size(), strShort) >= kMaxWidth);

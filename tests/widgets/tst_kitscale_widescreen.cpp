@@ -5,6 +5,7 @@
 #include "widgets/screenscale.h"
 #include "widgets/toasthintwidget.h"
 
+#include "support/buttonhost.h"
 #include "support/formchecks.h"
 #include "support/pixelchecks.h"
 
@@ -14,7 +15,6 @@
 #include <QTest>
 
 #include <functional>
-#include <memory>
 
 // The widget kit on a screen 3840 pixels wide, where every size it is given counts twice.
 // The suite runs only there (tests/support/widescreen.sh gives it such a screen); the other
@@ -26,7 +26,7 @@ Q_DECLARE_METATYPE(KitSetup)
 namespace {
 constexpr int kWideScreenWidth = 3840;
 constexpr int kWideScale = 2;
-const QSize kButtonSize(100, 40);
+const QSize kButtonSize = ButtonHost::buttonSize();
 const QSize kInputSize(200, 40);
 const QColor kBorder(QStringLiteral("#3366CC"));
 const QColor kFill(Qt::red);
@@ -95,9 +95,8 @@ private slots:
     void inputRadius();
 
 private:
-    CTextButton *makeButton(const QString &strText = QString());
 
-    std::unique_ptr<QWidget> m_pWindow;
+    ButtonHost m_host;
 };
 
 void TestKitScaleWideScreen::initTestCase()
@@ -108,20 +107,12 @@ void TestKitScaleWideScreen::initTestCase()
 
 void TestKitScaleWideScreen::init()
 {
-    m_pWindow = std::make_unique<QWidget>();
-    m_pWindow->resize(400, 200);
+    m_host.reset();
 }
 
 void TestKitScaleWideScreen::cleanup()
 {
-    m_pWindow.reset();
-}
-
-CTextButton *TestKitScaleWideScreen::makeButton(const QString &strText)
-{
-    auto *pButton = new CTextButton(strText, m_pWindow.get());
-    pButton->setGeometry(QRect(QPoint(10, 10), kButtonSize));
-    return pButton;
+    m_host.clear();
 }
 
 void TestKitScaleWideScreen::containerSheet_data()
@@ -166,7 +157,7 @@ void TestKitScaleWideScreen::popUpBoxes()
 // Font size 14 paints at 28 px; padding 14 puts 28 px on either side.
 void TestKitScaleWideScreen::buttonAutoWidthCountsFontAndPadding()
 {
-    CTextButton *pButton = makeButton(QStringLiteral("Save"));
+    CTextButton *pButton = m_host.makeButton(QStringLiteral("Save"));
     pButton->setHPadding(kPaddingGiven);
     pButton->setAutoWidth(true);
     paintedAlone(pButton);
@@ -178,7 +169,7 @@ void TestKitScaleWideScreen::buttonMaximumWidth()
 {
     const QString strLong = QStringLiteral("Camera 192.168.100.200 on the third floor");
     QVERIFY(buttonTextWidth(kScaledFontSize, strLong) > kScaledMaxWidth);
-    CTextButton *pButton = makeButton(strLong);
+    CTextButton *pButton = m_host.makeButton(strLong);
     pButton->setMaxWidth(kMaxWidthGiven);
     pButton->setHPadding(kPaddingGiven);
     pButton->setAutoWidth(true);
@@ -189,7 +180,7 @@ void TestKitScaleWideScreen::buttonMaximumWidth()
 // Border width 2 paints 4 px: the second column is still wholly border.
 void TestKitScaleWideScreen::buttonBorder()
 {
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     pButton->setColors(kBorder, kBorder, Qt::transparent, Qt::transparent, Qt::transparent, Qt::transparent);
     pButton->setBorderWidth(2);
     const QImage image = paintedAlone(pButton);
@@ -204,7 +195,7 @@ void TestKitScaleWideScreen::buttonBorder()
 // Radius 10 and margin 2 become 20 and 4: a face inset by 4 px with corners of 16.
 void TestKitScaleWideScreen::buttonRadiusAndMargin()
 {
-    CTextButton *pButton = makeButton();
+    CTextButton *pButton = m_host.makeButton();
     pButton->setColors(Qt::transparent, Qt::transparent, kFill, kFill, Qt::transparent, Qt::transparent);
     pButton->setRadius(10);
     pButton->setMargin(2);
@@ -226,7 +217,7 @@ void TestKitScaleWideScreen::inputSheetAndFont()
 // Border width factor 3 paints 6 px.
 void TestKitScaleWideScreen::inputBorder()
 {
-    auto *pInput = new CTextInput(m_pWindow.get());
+    auto *pInput = new CTextInput(m_host.window());
     pInput->setGeometry(QRect(QPoint(10, 10), kInputSize));
     pInput->setColors(kBorder, kBorder, Qt::transparent, Qt::transparent, Qt::black, Qt::black);
     const QImage image = paintedAlone(pInput);
@@ -241,7 +232,7 @@ void TestKitScaleWideScreen::inputBorder()
 // The default radius 4 rounds the fill with 8 px corners.
 void TestKitScaleWideScreen::inputRadius()
 {
-    auto *pInput = new CTextInput(m_pWindow.get());
+    auto *pInput = new CTextInput(m_host.window());
     pInput->setGeometry(QRect(QPoint(10, 10), kInputSize));
     const QImage image = paintedAlone(pInput);
     const QRect whole(QPoint(0, 0), kInputSize);
