@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdlib>
@@ -42,5 +43,18 @@ inline QImage overFace(const QImage &textAlone, const QColor &face)
     image.fill(face);
     QPainter painter(&image);
     painter.drawImage(0, 0, textAlone);
+    return image;
+}
+
+// The widget's own painting on a transparent canvas, so that an unpainted pixel stays
+// transparent. Painted twice: with auto width the first paint fixes the width.
+inline QImage paintedAlone(QWidget *pWidget)
+{
+    QImage image;
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        image = QImage(pWidget->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
     return image;
 }

@@ -112,7 +112,6 @@ private slots:
     void autoWidthShortensLongText();
 
 private:
-    QImage paint(QWidget *pWidget) const;
 
     ButtonHost m_host;
 };
@@ -125,19 +124,6 @@ void TestCTextButton::init()
 void TestCTextButton::cleanup()
 {
     m_host.clear();
-}
-
-// Renders the button alone, without any window background, so an unpainted pixel stays
-// transparent. Paints twice: with auto width the first paint fixes the width.
-QImage TestCTextButton::paint(QWidget *pWidget) const
-{
-    QImage image;
-    for (int nPass = 0; nPass < 2; ++nPass) {
-        image = QImage(pWidget->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    }
-    return image;
 }
 
 void TestCTextButton::screenScale_data()
@@ -164,7 +150,7 @@ void TestCTextButton::screenScale()
 void TestCTextButton::defaultsPaintBlackTextOnNothing()
 {
     CTextButton *pButton = m_host.makeButton("Yes");
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     QCOMPARE(image.size(), kButtonSize);
     QCOMPARE(image.pixelColor(2, 2).alpha(), 0);
     QVERIFY(rowsWithColour(image, Qt::black).first >= 0);
@@ -177,7 +163,7 @@ void TestCTextButton::disabledYesIsWhiteTextOnTransparent()
     setYesColors(*pButton);
     pButton->setEnabled(false);
 
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     int nTextPixels = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -200,10 +186,10 @@ void TestCTextButton::enablingYesPaintsAccentFace()
     pButton->setFontSize(10);
     setYesColors(*pButton);
     pButton->setEnabled(false);
-    const QImage textAlone = paint(pButton);
+    const QImage textAlone = paintedAlone(pButton);
 
     pButton->setEnabled(true);
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     QCOMPARE(image.pixelColor(2, 2), kAccent);
     QCOMPARE(image.pixelColor(kButtonSize.width() - 3, kButtonSize.height() - 3), kAccent);
     const int nFromText = largestChannelDifference(image, overFace(textAlone, kAccent));
@@ -219,9 +205,9 @@ void TestCTextButton::createdInDisabledParentUsesDisabledColours()
     CTextButton *pButton = m_host.makeButton();
     QVERIFY(!pButton->isEnabled());
     pButton->setColors(Qt::transparent, Qt::transparent, kAccent, kFill, kWhite, kWhite);
-    QCOMPARE(paint(pButton).pixelColor(5, 5), kFill);
+    QCOMPARE(paintedAlone(pButton).pixelColor(5, 5), kFill);
     m_host.window()->setEnabled(true);
-    QCOMPARE(paint(pButton).pixelColor(5, 5), kAccent);
+    QCOMPARE(paintedAlone(pButton).pixelColor(5, 5), kAccent);
 }
 
 void TestCTextButton::plainRectangle_data()
@@ -240,7 +226,7 @@ void TestCTextButton::plainRectangle()
     pButton->resize(size);
     setFillOnly(*pButton, kFill);
 
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     for (int y = 0; y < size.height(); ++y) {
         for (int x = 0; x < size.width(); ++x) {
             const bool bInFace = x < filled.width() && y < filled.height();
@@ -257,7 +243,7 @@ void TestCTextButton::marginReducesCornerRadius()
     pButton->setRadius(10);
     pButton->setMargin(2);
 
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     QCOMPARE(image.pixelColor(1, 20).alpha(), 0);
     QCOMPARE(image.pixelColor(2, 20), kFill);
     // Where a radius-8 arc has ended but a radius-10 arc would still cut the edge.
@@ -275,7 +261,7 @@ void TestCTextButton::radiiGoClockwise()
     setFillOnly(*pButton, kFill);
     pButton->setRadii(4, 8, 12, 16);
 
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     const int radiusOfQuadrant[] = {4, 8, 16, 12}; // top-left, top-right, bottom-left, bottom-right
     for (int k = 0; k < 4; ++k)
         QCOMPARE(quadrant(image, k),
@@ -288,14 +274,14 @@ void TestCTextButton::gradientRunsLeftToRight()
     setFillOnly(*pButton, Qt::red);
     pButton->setGradientColors(Qt::transparent, Qt::transparent, Qt::blue, Qt::blue,
                                Qt::transparent, Qt::transparent);
-    QImage image = paint(pButton);
+    QImage image = paintedAlone(pButton);
     const QColor left = image.pixelColor(0, 20);
     const QColor right = image.pixelColor(kButtonSize.width() - 1, 20);
     QVERIFY2(left.red() > 240 && left.blue() < 15, qPrintable(left.name()));
     QVERIFY2(right.blue() > 240 && right.red() < 15, qPrintable(right.name()));
 
     pButton->setGradientOn(false);
-    image = paint(pButton);
+    image = paintedAlone(pButton);
     QCOMPARE(image.pixelColor(kButtonSize.width() - 1, 20), QColor(Qt::red));
 }
 
@@ -319,7 +305,7 @@ void TestCTextButton::borderNeedsColourAndWidth()
                        Qt::transparent);
     pButton->setBorderWidth(width);
 
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     const int nMiddleY = kButtonSize.height() / 2;
     for (int x : {0, kButtonSize.width() - 1}) {
         const QColor pixel = image.pixelColor(x, nMiddleY);
@@ -336,7 +322,7 @@ void TestCTextButton::textDrawnOnePixelHigh()
     CTextButton *pButton = m_host.makeButton("Save");
     pButton->setColors(Qt::transparent, Qt::transparent, Qt::transparent, Qt::transparent,
                        Qt::black, Qt::black);
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
 
     QImage reference(kButtonSize, QImage::Format_ARGB32_Premultiplied);
     reference.fill(Qt::transparent);
@@ -377,7 +363,7 @@ void TestCTextButton::autoWidthFitsShortText()
 
     const int nTextWidth = textWidth(buttonFont("Arial", pixelSize, 50), kButtonSize, text);
     QVERIFY(nTextWidth <= kMaxWidth);
-    paint(pButton);
+    paintedAlone(pButton);
     QCOMPARE(pButton->width(), nTextWidth + 2 * padding);
     QCOMPARE(pButton->minimumWidth(), pButton->maximumWidth());
 }
@@ -396,7 +382,7 @@ void TestCTextButton::autoWidthOf40PxText()
     CTextButton *pButton = m_host.makeButton(strText);
     pButton->setFontSize(nPixelSize);
     pButton->setAutoWidth(true);
-    paint(pButton);
+    paintedAlone(pButton);
     QCOMPARE(pButton->width(), 68);
 }
 
@@ -414,13 +400,13 @@ void TestCTextButton::autoWidthShortensLongText()
 
     CTextButton *pButton = m_host.makeButton(strLong);
     pButton->setAutoWidth(true);
-    const QImage image = paint(pButton);
+    const QImage image = paintedAlone(pButton);
     QCOMPARE(pButton->width(), kMaxWidth + 2 * kPadding);
     QCOMPARE(pButton->text(), strLong);
 
     CTextButton *pReference = m_host.makeButton(strShort);
     pReference->resize(pButton->size());
-    QCOMPARE(image, paint(pReference));
+    QCOMPARE(image, paintedAlone(pReference));
     QVERIFY(textWidth(font, pButton->size(), strShort) >= kMaxWidth);
 }
 

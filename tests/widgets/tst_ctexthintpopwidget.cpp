@@ -19,15 +19,6 @@ const QString kQuestion = QStringLiteral("Are you sure to save the changes and r
 const QColor kAccent(QStringLiteral("#00B7FF"));
 const QColor kCancelFill(QStringLiteral("#B4C4D1"));
 
-// The widget's own painting on a transparent canvas, without any background behind it.
-QImage paintedAlone(QWidget *pWidget)
-{
-    QImage image(pWidget->size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 // Rows of the image holding any pixel darker than mid grey, grouped into bands.
 int inkBands(const QImage &image, int *pTop, int *pLeft)
 {

@@ -39,19 +39,6 @@ constexpr int kScaledPadding = 28;
 constexpr int kMaxWidthGiven = 60;
 constexpr int kScaledMaxWidth = 120;
 
-// The widget's own painting on a transparent canvas, painted twice: with auto width the
-// first paint fixes the width.
-QImage paintedAlone(QWidget *pWidget)
-{
-    QImage image;
-    for (int nPass = 0; nPass < 2; ++nPass) {
-        image = QImage(pWidget->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    }
-    return image;
-}
-
 // A filled rounded rectangle on a transparent canvas.
 QImage roundedFace(const QSize &size, const QRect &face, int nRadius, const QColor &fill)
 {
