@@ -88,9 +88,13 @@ void checkSubnet(const QString &strGateway, const QString &strIp, const QString 
     fuzzCheck(bSame == isSameSubnet(strIp, strGateway, strMask), "sharing a subnet is symmetric");
     if (!bSame)
         return;
-    for (const QString &strText : {strGateway, strIp, strMask})
+    for (const QString &strText : {strGateway, strIp})
         fuzzCheck(QHostAddress(strText).protocol() == QAbstractSocket::IPv4Protocol,
-                  "addresses sharing a subnet are all IPv4");
+                  "addresses sharing a subnet are both IPv4");
+    // The mask may carry leading zeros, as the mask check allows; its plain form is IPv4.
+    quint32 nMask = 0;
+    fuzzCheck(readDottedQuad(strMask, &nMask), "the mask of a shared subnet is a dotted quad");
+    fuzzCheck(QHostAddress(plainMaskText(strMask)) == QHostAddress(nMask), "a mask's plain form has its value");
 }
 
 } // namespace
