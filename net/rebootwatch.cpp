@@ -46,11 +46,6 @@ void RebootWatch::stopAll()
     m_hashWatches.clear();
 }
 
-bool RebootWatch::isWatching(int nKey) const
-{
-    return m_hashWatches.contains(nKey);
-}
-
 void RebootWatch::setTiming(int nIntervalMs, int nLimitMs)
 {
     m_nIntervalMs = nIntervalMs;

@@ -34,8 +34,6 @@ public:
     void watch(int nKey, const EthInfo_S &stWritten);
     /// Stops every watch; nothing is reported for them afterwards.
     void stopAll();
-    /// True while @p nKey is watched.
-    bool isWatching(int nKey) const;
     /// The interval between two questions and the time after which a camera counts as not
     /// seen, for the watches started afterwards.
     void setTiming(int nIntervalMs, int nLimitMs);

@@ -122,11 +122,6 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
     showOverParent(this);
 }
 
-AddressProbe *BatchAssignDialog::probe() const
-{
-    return m_pProbe;
-}
-
 void BatchAssignDialog::checkPlan()
 {
     m_setFoundTaken.clear();

@@ -41,8 +41,6 @@ public:
     void open(const QList<BatchPlan::Entry_S> &listCameras, const QList<QPair<QString, QString>> &listLeftOut,
               const QSet<QString> &setHeld, const QString &strStart, const QString &strMask,
               const QString &strGateway);
-    /// The probe that checks the planned addresses (tests point it at their own port).
-    AddressProbe *probe() const;
 
 signals:
     /// The user confirmed the checked plan: @p listEntries with their new addresses.

@@ -80,11 +80,6 @@ bool RequestLedger::hasPendingSave(int row) const
     return m_hashPendingSaves.contains(row);
 }
 
-bool RequestLedger::hasPendingSaves() const
-{
-    return !m_hashPendingSaves.isEmpty();
-}
-
 int RequestLedger::pendingSaveRow(const QString &strIp) const
 {
     int nFound = -1;

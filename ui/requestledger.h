@@ -46,7 +46,6 @@ public:
     int noteFinished(quint64 nRequest);
 
     bool hasPendingSave(int row) const;
-    bool hasPendingSaves() const;
     /// The first row with a pending save to @p strIp; -1 when none.
     int pendingSaveRow(const QString &strIp) const;
     /// Ends the pending save of @p row and returns what it sent.
