@@ -1015,7 +1015,7 @@ void ModifyModule::slotUpdateEthStatus(const QString &strIp, int nStatus)
         if (bWritten)
             followReboot(row);
         else
-            setRowState(row, RowState::Filled, kWriteRefused.arg(nStatus));
+            setRowState(row, RowState::NotWritten, kWriteRefused.arg(nStatus));
     }
     qDebug() << "slotUpdateEthStatus ---> " << strIp << nStatus;
     if (!bBatch)
@@ -1124,7 +1124,7 @@ void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, i
     qDebug() << "slotRequestFinished: the write to" << strIp << "ended without a status:"
              << RequestOutcome::outcomeText(nOutcome);
     settleSave(row, false);
-    setRowState(row, RowState::Filled, kWriteFailed.arg(RequestOutcome::outcomeText(nOutcome)));
+    setRowState(row, RowState::NotWritten, kWriteFailed.arg(RequestOutcome::outcomeText(nOutcome)));
     if (m_pBatchRun->isBusyWith(row))
         endBatchWrite(row, false, kBatchNoAnswer.arg(RequestOutcome::outcomeText(nOutcome)));
     else if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)

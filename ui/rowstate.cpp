@@ -23,6 +23,7 @@ const QHash<int, RowStateLook> s_hashLooks = {
     {int(RowState::Rebooting), {"#00B7FF", "rebooting"}},
     {int(RowState::Back), {"#2EB872", "back at its new address"}},
     {int(RowState::NotSeen), {"#E5484D", "not seen at its new address"}},
+    {int(RowState::NotWritten), {"#E5484D", "not written"}},
 };
 
 } // namespace

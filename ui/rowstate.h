@@ -16,6 +16,7 @@ enum class RowState {
     Rebooting,   ///< written; rebooting onto its new settings
     Back,        ///< seen back at its new address with the values written
     NotSeen,     ///< not seen back at its new address
+    NotWritten,  ///< a write was refused or failed; the camera keeps its settings
 };
 
 /// The colour of the mark for @p state.

@@ -25,6 +25,8 @@
 #include "support/devicetabledriver.h"
 #include "support/formchecks.h"
 #include "ui/modifymodule.h"
+#include "ui/rowstate.h"
+#include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ccombobox.h"
 #include "widgets/ctext.h"
@@ -838,11 +840,12 @@ void TestModifyModule::statusShowsResultAndRebootsOnSuccess_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("toast");
     QTest::addColumn<bool>("reboot");
+    QTest::addColumn<int>("mark");
 
-    QTest::newRow("0") << 0 << "Success" << true;
-    QTest::newRow("1") << 1 << "Failed" << false;
-    QTest::newRow("2") << 2 << "Failed" << false;
-    QTest::newRow("-1") << -1 << "Failed" << false;
+    QTest::newRow("0") << 0 << "Success" << true << int(RowState::Rebooting);
+    QTest::newRow("1") << 1 << "Failed" << false << int(RowState::NotWritten);
+    QTest::newRow("2") << 2 << "Failed" << false << int(RowState::NotWritten);
+    QTest::newRow("-1") << -1 << "Failed" << false << int(RowState::NotWritten);
 }
 
 // The toast's icon says the same as its text.
@@ -857,6 +860,7 @@ void TestModifyModule::statusShowsResultAndRebootsOnSuccess()
     QFETCH(int, status);
     QFETCH(QString, toast);
     QFETCH(bool, reboot);
+    QFETCH(int, mark);
 
     const QString strAddress = QStringLiteral("127.0.0.21");
     STEP(listCameras({strAddress}));
@@ -873,6 +877,7 @@ void TestModifyModule::statusShowsResultAndRebootsOnSuccess()
     QCOMPARE(rebootSpy.count(), reboot ? 1 : 0);
     if (reboot)
         QCOMPARE(rebootSpy.at(0).at(0).toString(), strAddress);
+    QCOMPARE(table()->item(0, 0)->data(RowStateDelegate::RowStateRole).toInt(), mark);
 }
 
 void TestModifyModule::cancelRestoresStoredRow()

@@ -465,6 +465,7 @@ void TestModifyModuleCycle::failedWriteEndsItsSave()
     STEP(confirmSave(0));
     QTRY_COMPARE(toastText(), QStringLiteral("Failed"));
     QTRY_VERIFY(pButton->isEnabled());
+    QCOMPARE(RowState(table()->item(0, 0)->data(RowStateDelegate::RowStateRole).toInt()), RowState::NotWritten);
     STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
     QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
 }
