@@ -67,8 +67,10 @@ constexpr int kInitialColumnWidth = 115;
 constexpr int kHeaderHeight = 40;
 constexpr int kRowHeight = 30;
 
-// Rows put into the table, or asked for their settings, in one turn of the event loop.
-constexpr int kRowsPerTurn = 200;
+// Rows put into the table in one turn of the event loop: each brings its cell widgets.
+constexpr int kRowsInsertedPerTurn = 50;
+// Rows asked for their settings in one turn of the event loop.
+constexpr int kRowsAskedPerTurn = 200;
 
 constexpr int kSwitchWidth = 30;
 constexpr int kSwitchHeight = 15;
@@ -491,7 +493,7 @@ void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillboo
 
 void ModifyModule::insertPendingRows()
 {
-    for (int nSlice = 0; nSlice < kRowsPerTurn && !m_listPendingRows.isEmpty(); ++nSlice) {
+    for (int nSlice = 0; nSlice < kRowsInsertedPerTurn && !m_listPendingRows.isEmpty(); ++nSlice) {
         if (appendDeviceRow(m_nNextRow, m_listPendingRows.takeFirst()))
             ++m_nNextRow;
     }
@@ -594,7 +596,7 @@ void ModifyModule::slotSdkGetInfoFinished()
 void ModifyModule::askNextRows()
 {
     CommonSignal *pHub = CommonSignal::getInstance();
-    const int nEnd = qMin(m_nNextAsk + kRowsPerTurn, m_devList.size());
+    const int nEnd = qMin(m_nNextAsk + kRowsAskedPerTurn, m_devList.size());
     for (; m_nNextAsk < nEnd; ++m_nNextAsk) {
         const QString &strIp = m_devList.at(m_nNextAsk).strIp;
         if (!ContactPolicy::mayContact(strIp))
