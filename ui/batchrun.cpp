@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 const QString kBack = QStringLiteral("%1 back at their new addresses");
 const QString kBackOne = QStringLiteral("1 back at its new address");
@@ -11,6 +13,11 @@ const QString kFailure = QStringLiteral("%1 %2");
 const QString kSummarySeparator = QStringLiteral(", ");
 const QString kFailureSeparator = QStringLiteral("; ");
 } // namespace
+
+bool BatchRun::isUnderWay(Stage stage)
+{
+    return stage == Stage::Waiting || stage == Stage::Writing || stage == Stage::Watching;
+}
 
 BatchRun::BatchRun(QObject *parent)
     : QObject(parent)
@@ -54,8 +61,7 @@ bool BatchRun::isRunning() const
 
 bool BatchRun::isBusyWith(int row) const
 {
-    const Stage stage = m_hashStages.value(row, Stage::Skipped);
-    return m_bRunning && (stage == Stage::Waiting || stage == Stage::Writing || stage == Stage::Watching);
+    return m_bRunning && isUnderWay(m_hashStages.value(row, Stage::Skipped));
 }
 
 void BatchRun::noteWriteEnded(int row, bool bWritten, const QString &strWhy)
@@ -98,10 +104,8 @@ void BatchRun::finishIfDone()
 {
     if (!m_bRunning)
         return;
-    for (const Stage stage : qAsConst(m_hashStages)) {
-        if (stage == Stage::Waiting || stage == Stage::Writing || stage == Stage::Watching)
-            return;
-    }
+    if (std::any_of(m_hashStages.cbegin(), m_hashStages.cend(), isUnderWay))
+        return;
     m_bRunning = false;
     const bool bAllBack = !m_bCancelled && !m_hashStages.values().contains(Stage::Failed);
     emit sigFinished(summary(), bAllBack);

@@ -50,6 +50,9 @@ signals:
 private:
     enum class Stage { Waiting, Writing, Watching, Back, Failed, Skipped };
 
+    /// True for the stages of a camera the batch has not finished with.
+    static bool isUnderWay(Stage stage);
+
     void sendNext();
     void finishIfDone();
     QString summary() const;

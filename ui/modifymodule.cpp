@@ -1146,16 +1146,23 @@ void ModifyModule::restoreRow(int row)
         return;
     const DevInfo_S stStored = m_devList.value(row);
     m_editMap.insert(row, stStored);
-    setCellText(row, ColIp, stStored.strIp, kKeepFlags);
-    setCellText(row, ColMask, stStored.strSubMask, kKeepFlags);
-    setCellText(row, ColGateway, stStored.strGateway, kKeepFlags);
-    if (ToggleSwitch *pSwitch = m_toggleList.value(row)) {
-        const ProgramWrite write(m_nProgramWrites);
-        pSwitch->setChecked(stStored.nDhcp != 0);
-    }
+    showEditableValues(row, stStored.strIp, stStored);
     if (row < m_rowExtraList.size()) {
         m_rowExtraList[row].nEditedColumns = 0;
         m_rowExtraList[row].bDhcpEdited = false;
+    }
+}
+
+// The address, mask, gateway and DHCP the row's editable cells and switch show, as the
+// program's own writes: none of them counts as the user's edit.
+void ModifyModule::showEditableValues(int row, const QString &strAddress, const DevInfo_S &stValues)
+{
+    setCellText(row, ColIp, strAddress, kKeepFlags);
+    setCellText(row, ColMask, stValues.strSubMask, kKeepFlags);
+    setCellText(row, ColGateway, stValues.strGateway, kKeepFlags);
+    if (ToggleSwitch *pSwitch = m_toggleList.value(row)) {
+        const ProgramWrite write(m_nProgramWrites);
+        pSwitch->setChecked(stValues.nDhcp != 0);
     }
 }
 
@@ -1336,13 +1343,7 @@ void ModifyModule::startBatch(const QList<BatchPlan::Entry_S> &listEntries, cons
         stWrite.strSubMask = plainMaskText(strMask);
         stWrite.strGateway = strGateway;
         stWrite.nDhcp = 0;
-        setCellText(stEntry.nRow, ColIp, stWrite.strIPAddr, kKeepFlags);
-        setCellText(stEntry.nRow, ColMask, stWrite.strSubMask, kKeepFlags);
-        setCellText(stEntry.nRow, ColGateway, stWrite.strGateway, kKeepFlags);
-        if (ToggleSwitch *pSwitch = m_toggleList.value(stEntry.nRow)) {
-            const ProgramWrite write(m_nProgramWrites);
-            pSwitch->setChecked(false);
-        }
+        showEditableValues(stEntry.nRow, stWrite.strIPAddr, stWrite);
         listWrites.append({stEntry.nRow, stWrite});
     }
     qDebug() << "startBatch:" << listWrites.size() << "cameras";

@@ -161,6 +161,7 @@ private:
     bool checkCurrentDevInfo() const;
     DevInfo_S completeDevInfo(int row, const DevInfo_S &stDevInfo) const;
     void restoreRow(int row);
+    void showEditableValues(int row, const QString &strAddress, const DevInfo_S &stValues);
     bool findSaveRefusal(int row, QString *pToast, QString *pWhy) const;
     bool refuseSave(int row);
     void sendSave(int row);

@@ -1,6 +1,5 @@
 #include "ui/sitesummary.h"
 
-#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -11,8 +10,7 @@ constexpr int kMsPerSecond = 1000;
 // "1 camera", "12 cameras": every figure reads as a count of something.
 QString counted(int nCount, const char *szOne, const char *szMany)
 {
-    return QStringLiteral("%1 %2").arg(QLocale::c().toString(nCount),
-                                        QString::fromLatin1(nCount == 1 ? szOne : szMany));
+    return QStringLiteral("%1 %2").arg(nCount).arg(QLatin1String(nCount == 1 ? szOne : szMany));
 }
 
 } // namespace
@@ -21,7 +19,7 @@ QString siteSummaryText(const SiteSummary_S &stSummary)
 {
     QStringList listParts{counted(stSummary.nCameras, "camera", "cameras")};
     if (stSummary.nShown >= 0)
-        listParts.append(QStringLiteral("%1 shown").arg(QLocale::c().toString(stSummary.nShown)));
+        listParts.append(QStringLiteral("%1 shown").arg(stSummary.nShown));
     if (stSummary.nFilled > 0)
         listParts.append(QStringLiteral("%1 filled").arg(stSummary.nFilled));
     if (stSummary.nWaiting > 0)
@@ -31,7 +29,7 @@ QString siteSummaryText(const SiteSummary_S &stSummary)
     if (stSummary.nConflicts > 0)
         listParts.append(counted(stSummary.nConflicts, "address conflict", "address conflicts"));
     if (stSummary.nCap > 0)
-        listParts.append(QStringLiteral("only the first %1 answers listed").arg(QLocale::c().toString(stSummary.nCap)));
+        listParts.append(QStringLiteral("only the first %1 answers listed").arg(stSummary.nCap));
     if (stSummary.searchedAt.isValid())
         listParts.append(QStringLiteral("searched at %1").arg(stSummary.searchedAt.toString(QStringLiteral("HH:mm:ss"))));
     return listParts.join(kSeparator);

@@ -9,7 +9,7 @@ const QString kDoubledQuote = QStringLiteral("\"\"");
 
 QString csvField(QString strField)
 {
-    if (!strField.contains(QLatin1Char(',')) && !strField.contains(kQuote) && !strField.contains(QLatin1Char('\n'))
+    if (!strField.contains(kFieldSeparator) && !strField.contains(kQuote) && !strField.contains(QLatin1Char('\n'))
         && !strField.contains(QLatin1Char('\r')))
         return strField;
     return kQuote + strField.replace(kQuote, kDoubledQuote) + kQuote;
