@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "net/addressprobe.h"
+#include "ui/textfieldsheet.h"
 #include "widgets/overlaysetup.h"
 
 namespace {
@@ -16,8 +17,6 @@ const QStringList kPlanHeader = {QStringLiteral("MAC"), QStringLiteral("Current 
 
 const QString kTitleSheet = QStringLiteral("QLabel{font:18px Microsoft YaHei;color:#333333;}");
 const QString kLabelSheet = QStringLiteral("QLabel{font:14px Microsoft YaHei;color:#666666;}");
-const QString kFieldSheet = QStringLiteral("QLineEdit{border:1px solid #B8C4D1;border-radius:4px;"
-                                           "font:14px Microsoft YaHei;color:#333333;padding:0px 6px;}");
 const QString kTableSheet = QStringLiteral("QTableWidget{color:#333333;font:14px Microsoft YaHei;border: 1px solid #DCE5EB;}");
 const QString kHeaderSheet = QStringLiteral("QHeaderView::section{background:#F5F9FA;color:#666666;font:14px Microsoft YaHei;"
                                             "border: 0px;border-bottom: 1px solid #DCE5EB;padding: 4px 6px;}");
@@ -85,7 +84,7 @@ void BatchAssignDialog::setupLook()
         pLabel->setStyleSheet(kLabelSheet);
     ui->noteText->setWordWrap(true);
     for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
-        pEdit->setStyleSheet(kFieldSheet);
+        pEdit->setStyleSheet(kTextFieldSheet);
     styleButton(ui->checkBtn, QStringLiteral("Check plan"), kAccent);
     styleButton(ui->cancelBtn, QStringLiteral("Cancel"), kQuiet);
     styleButton(ui->assignBtn, QStringLiteral("Assign"), kAccent);

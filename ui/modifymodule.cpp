@@ -29,6 +29,7 @@
 #include "ui/batchrun.h"
 #include "ui/rowstatedelegate.h"
 #include "ui/tablecsv.h"
+#include "ui/textfieldsheet.h"
 #include "ui/webpageopener.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ctexthintpopwidget.h"
@@ -118,8 +119,6 @@ const QString kOtherSubnet = QStringLiteral("%1 is outside the subnet of %2/%3: 
 const QString kBackAt = QStringLiteral("answered at %1 with MAC %2 and the values written");
 constexpr int kMsPerSecond = 1000;
 
-const QString kFilterSheet = QStringLiteral("QLineEdit{border:1px solid #B8C4D1;border-radius:4px;"
-                                            "font:14px Microsoft YaHei;color:#333333;padding:0px 6px;}");
 const QString kAssignSheet = QStringLiteral(
     "QToolButton{border-radius:4px;background:#00B7FF;font:14px Microsoft YaHei;color:#FFFFFF;}"
     "QToolButton:disabled{background:#CCCCCC;color:#999999;}");
@@ -1171,7 +1170,7 @@ void ModifyModule::initSiteBar()
     // The site's counts, and below them a batch's summary, which may take two lines.
     ui->siteStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->siteStatusText->setWordWrap(true);
-    ui->filterEdit->setStyleSheet(kFilterSheet);
+    ui->filterEdit->setStyleSheet(kTextFieldSheet);
     ui->filterEdit->setPlaceholderText(kFilterHint);
     ui->filterEdit->setClearButtonEnabled(true);
     connect(ui->filterEdit, &QLineEdit::textChanged, this, &ModifyModule::refreshStatusLine);
