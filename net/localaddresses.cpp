@@ -33,13 +33,23 @@ void LocalAddresses::setSource(Source pSource)
 
 int LocalAddresses::prefixLength(const QString &strLocalIp)
 {
+    QNetworkInterface iface;
+    QNetworkAddressEntry entry;
+    return findCarrier(strLocalIp, &iface, &entry) ? entry.prefixLength() : -1;
+}
+
+bool LocalAddresses::findCarrier(const QString &strLocalIp, QNetworkInterface *pInterface, QNetworkAddressEntry *pEntry)
+{
     const QList<QNetworkInterface> listInterfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &iface : listInterfaces) {
         const QList<QNetworkAddressEntry> listEntries = iface.addressEntries();
         for (const QNetworkAddressEntry &entry : listEntries) {
-            if (entry.ip().toString() == strLocalIp)
-                return entry.prefixLength();
+            if (entry.ip().toString() == strLocalIp) {
+                *pInterface = iface;
+                *pEntry = entry;
+                return true;
+            }
         }
     }
-    return -1;
+    return false;
 }

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QList>
+#include <QNetworkInterface>
 #include <QStringList>
 
 /**
@@ -20,6 +21,9 @@ public:
     static void setSource(Source pSource);
     /// The prefix length of the interface address @p strLocalIp; -1 when no interface has it.
     static int prefixLength(const QString &strLocalIp);
+    /// The first interface that carries @p strLocalIp (compared as text), and that address's
+    /// entry on it; false when none does.
+    static bool findCarrier(const QString &strLocalIp, QNetworkInterface *pInterface, QNetworkAddressEntry *pEntry);
 
     LocalAddresses() = delete;
 };

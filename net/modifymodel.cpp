@@ -23,6 +23,7 @@
 #include "net/commandurl.h"
 #include "net/ethsettingsjson.h"
 #include "net/jsonint.h"
+#include "net/localaddresses.h"
 #include "net/requestoutcome.h"
 
 namespace {
@@ -107,20 +108,16 @@ bool ModifyModel::bindSearchSocket()
 // Joins the group on the first interface that carries strIp, compared as text.
 bool ModifyModel::joinSearchGroup(const QString &strIp)
 {
-    const QList<QNetworkInterface> listInterfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &iface : listInterfaces) {
-        const QList<QNetworkAddressEntry> listEntries = iface.addressEntries();
-        for (const QNetworkAddressEntry &entry : listEntries) {
-            if (entry.ip().toString() != strIp)
-                continue;
-            m_pUdpSocket->setMulticastInterface(iface);
-            if (m_pUdpSocket->joinMulticastGroup(searchGroup(), iface))
-                return true;
-            qDebug() << "joinMulticastGroup :" << SEARCH_GROUP << " failed";
-            return false;
-        }
+    QNetworkInterface iface;
+    QNetworkAddressEntry entry;
+    if (!LocalAddresses::findCarrier(strIp, &iface, &entry)) {
+        qDebug() << "iface is error";
+        return false;
     }
-    qDebug() << "iface is error";
+    m_pUdpSocket->setMulticastInterface(iface);
+    if (m_pUdpSocket->joinMulticastGroup(searchGroup(), iface))
+        return true;
+    qDebug() << "joinMulticastGroup :" << SEARCH_GROUP << " failed";
     return false;
 }
 
