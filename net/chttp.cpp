@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QHash>
 #include <QMetaEnum>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -207,9 +208,16 @@ void CHttp::limitTransferTime(QNetworkReply *pReply)
 // thread is. (Taking the bytes out is also what lets the network thread go on: it only
 // resumes when the reply's buffer is read.) Bytes that would pass the limit are not taken;
 // the request is aborted and what was read is dropped at once.
+//
+// Qt hands the buffer size to its network thread only once the request has started, and a
+// request with a body starts from the event loop, after this call: for those the size is
+// given again then, or their replies would be read without any bound.
 void CHttp::limitReplySize(QNetworkReply *pReply)
 {
     pReply->setReadBufferSize(READ_BUFFER_BYTES);
+    if (pReply->operation() == QNetworkAccessManager::PostOperation)
+        QMetaObject::invokeMethod(
+            pReply, [pReply] { pReply->setReadBufferSize(READ_BUFFER_BYTES); }, Qt::QueuedConnection);
     connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] {
         if (pReply->property(OVERSIZE_PROPERTY).toBool())
             return;
