@@ -211,13 +211,14 @@ void CHttp::limitTransferTime(QNetworkReply *pReply)
 //
 // Qt hands the buffer size to its network thread only once the request has started, and a
 // request with a body starts from the event loop, after this call: for those the size is
-// given again then, or their replies would be read without any bound.
+// given then, or their replies would be read without any bound.
 void CHttp::limitReplySize(QNetworkReply *pReply)
 {
-    pReply->setReadBufferSize(READ_BUFFER_BYTES);
+    const auto bound = [pReply] { pReply->setReadBufferSize(READ_BUFFER_BYTES); };
     if (pReply->operation() == QNetworkAccessManager::PostOperation)
-        QMetaObject::invokeMethod(
-            pReply, [pReply] { pReply->setReadBufferSize(READ_BUFFER_BYTES); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(pReply, bound, Qt::QueuedConnection);
+    else
+        bound();
     connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] {
         if (pReply->property(OVERSIZE_PROPERTY).toBool())
             return;
