@@ -7,10 +7,11 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include "core/timeunits.h"
+
 namespace {
 
 constexpr qint64 kNsPerSecond = 1000000000;
-constexpr double kMsPerSecond = 1000.0;
 constexpr double kMsPerMicrosecond = 0.001;
 
 // The value after "Field:" in /proc/self/status, as a number; -1 when missing.
@@ -34,7 +35,7 @@ qint64 statusNumber(const char *szField)
 
 double timevalMs(const timeval &tv)
 {
-    return double(tv.tv_sec) * kMsPerSecond + double(tv.tv_usec) * kMsPerMicrosecond;
+    return double(tv.tv_sec) * MS_PER_SECOND + double(tv.tv_usec) * kMsPerMicrosecond;
 }
 
 } // namespace

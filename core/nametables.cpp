@@ -1,17 +1,17 @@
 #include "core/nametables.h"
 
 const QHash<int, QString> g_mapCmdName = {
-    {0, QStringLiteral("SetEnv")},
-    {1, QStringLiteral("GetEnv")},
-    {2, QStringLiteral("QueryVersion")},
-    {3, QStringLiteral("Reboot")},
+    {CmdSetEnv, QStringLiteral("SetEnv")},
+    {CmdGetEnv, QStringLiteral("GetEnv")},
+    {CmdQueryVersion, QStringLiteral("QueryVersion")},
+    {CmdReboot, QStringLiteral("Reboot")},
 };
 
 const QHash<int, QString> g_mapResultName = {
-    {-1, QStringLiteral("Unknow")},
-    {0, QStringLiteral("Success")},
-    {1, QStringLiteral("Failed")},
-    {2, QStringLiteral("Form Error")},
+    {ResultUnknown, QStringLiteral("Unknow")},
+    {ResultSuccess, QStringLiteral("Success")},
+    {ResultFailed, QStringLiteral("Failed")},
+    {ResultFormError, QStringLiteral("Form Error")},
 };
 
 QString getCmdName(int nCmd)
@@ -26,5 +26,5 @@ QString getResultName(int nResult)
 
 int getCmdIndex(const QString &strName)
 {
-    return g_mapCmdName.key(strName, -1);
+    return g_mapCmdName.key(strName, CmdNone);
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "net/commandurl.h"
+
 class QTcpSocket;
 
 /**
@@ -26,15 +28,13 @@ public:
     static constexpr int PROBE_TIMEOUT_MS = 800;
     /// Attempts under way at once.
     static constexpr int PROBE_IN_FLIGHT = 16;
-    /// The camera port the attempts go to.
-    static constexpr quint16 PROBE_PORT = 80;
 
     explicit AddressProbe(QObject *parent = nullptr);
 
     /// Probes @p listAddresses (duplicates once); sigFinished follows, also for an empty list.
     /// A probe still running is abandoned.
     void probe(const QStringList &listAddresses);
-    /// The port the attempts go to; PROBE_PORT by default (tests use their own).
+    /// The port the attempts go to; the camera port by default (tests use their own).
     void setPort(quint16 nPort);
 
 signals:
@@ -48,5 +48,5 @@ private:
     QStringList m_listWaiting;
     QHash<QTcpSocket *, QString> m_hashUnderWay;
     QSet<QString> m_setTaken;
-    quint16 m_nPort = PROBE_PORT;
+    quint16 m_nPort = CommandUrl::HTTP_PORT;
 };

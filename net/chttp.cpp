@@ -29,8 +29,6 @@ constexpr char ACCEPT_ENCODING_HEADER[] = "Accept-Encoding";
 constexpr char IDENTITY_ENCODING[] = "identity";
 // What the network thread may read ahead of this thread; replies are far smaller.
 constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
-constexpr int CMD_SET_ENV = 0;
-constexpr int TIPS_FAILED = 1;
 constexpr int REDIRECT_FIRST = 300;
 constexpr int REDIRECT_LAST = 399;
 
@@ -42,10 +40,10 @@ struct Route
 
 // Command number to the (kind, flag) pair the model's dispatcher chooses its parser by.
 const QHash<int, Route> s_hashRoutes = {
-    {0, {0, 1}},
-    {1, {0, 0}},
-    {2, {1, 0}},
-    {3, {2, 1}},
+    {CmdSetEnv, {0, 1}},
+    {CmdGetEnv, {0, 0}},
+    {CmdQueryVersion, {1, 0}},
+    {CmdReboot, {2, 1}},
 };
 
 constexpr int HTTP_ERROR_FIRST = 400;
@@ -337,8 +335,8 @@ void CHttp::handleReply(const QByteArray &baBody, const QString &strIp, int nCmd
 
 void CHttp::handleError(const QString &strIp, int nCmd)
 {
-    if (nCmd == CMD_SET_ENV) {
-        emit CommonSignal::getInstance()->sigShowTips(TIPS_FAILED);
+    if (nCmd == CmdSetEnv) {
+        emit CommonSignal::getInstance()->sigShowTips(ResultFailed);
         return;
     }
     qDebug() << "error ip:" << strIp;

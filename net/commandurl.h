@@ -10,6 +10,9 @@
 class CommandUrl
 {
 public:
+    /// The port of the endpoint: the URLs name none, so HTTP's default.
+    static constexpr quint16 HTTP_PORT = 80;
+
     /// The endpoint of @p strIp, parsed in tolerant mode, without a query.
     static QUrl plain(const QString &strIp);
     /// The endpoint with the query item "szCmd" = @p strValue, which goes in as given.

@@ -5,9 +5,10 @@
 #include <QNetworkReply>
 #include <QTimer>
 
+#include "net/commandurl.h"
+
 namespace {
 
-constexpr int HTTP_DEFAULT_PORT = 80;
 // Qt's scheme for a request that only opens the connection its host's requests will use;
 // the reply finishes once the connection is open, or with the error that kept it shut.
 constexpr char PRECONNECT_SCHEME[] = "preconnect-http";
@@ -92,7 +93,7 @@ void HttpQueue::openConnection(const QString &strHost)
     QUrl attemptUrl;
     attemptUrl.setScheme(QLatin1String(PRECONNECT_SCHEME));
     attemptUrl.setHost(url.host());
-    attemptUrl.setPort(url.port(HTTP_DEFAULT_PORT));
+    attemptUrl.setPort(url.port(CommandUrl::HTTP_PORT));
     m_setBusy.insert(strHost);
     ++m_nInFlight;
     ++m_nHostsContacted;
@@ -155,5 +156,5 @@ void HttpQueue::closeConnectionsWhenIdle()
 
 QString HttpQueue::hostKey(const QUrl &url)
 {
-    return url.host(QUrl::FullyDecoded) + QLatin1Char(':') + QString::number(url.port(HTTP_DEFAULT_PORT));
+    return url.host(QUrl::FullyDecoded) + QLatin1Char(':') + QString::number(url.port(CommandUrl::HTTP_PORT));
 }

@@ -42,11 +42,6 @@ constexpr int SEARCH_RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
 // the rest again as long as datagrams are pending.
 constexpr int SEARCH_READ_BATCH = 256;
 
-constexpr int CMD_SET_ENV = 0;
-constexpr int CMD_GET_ENV = 1;
-constexpr int CMD_QUERY_VERSION = 2;
-constexpr int CMD_REBOOT = 3;
-
 constexpr int KIND_ENV = 0;
 constexpr int KIND_VERSION = 1;
 constexpr int KIND_REBOOT = 2;
@@ -207,25 +202,25 @@ void ModifyModel::slotGetFwVersion(QString strIp)
     body.addQueryItem(CommandUrl::commandField(), QLatin1String(QUERY_VERSION_JSON));
     QNetworkRequest request(CommandUrl::plain(strIp));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QLatin1String(FORM_CONTENT_TYPE));
-    CHttp::getInstance()->httpPost(request, body, getCmdName(CMD_QUERY_VERSION));
+    CHttp::getInstance()->httpPost(request, body, getCmdName(CmdQueryVersion));
 }
 
 void ModifyModel::slotGetEnv(QString strIp)
 {
-    CHttp::getInstance()->httpGet(CommandUrl::getEnv(strIp), getCmdName(CMD_GET_ENV));
+    CHttp::getInstance()->httpGet(CommandUrl::getEnv(strIp), getCmdName(CmdGetEnv));
 }
 
 void ModifyModel::slotSetEthInfo(QString strIp, EthInfo_S stEthInfo)
 {
     const QUrl url = CommandUrl::withCommand(strIp, EthSettingsJson::setEnvText(stEthInfo));
     qDebug() << "slotSetEthInfo:" << url.toString();
-    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CMD_SET_ENV));
+    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CmdSetEnv));
 }
 
 void ModifyModel::slotDevReboot(QString strIp)
 {
     const QUrl url = CommandUrl::withCommand(strIp, QLatin1String(REBOOT_JSON));
-    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CMD_REBOOT));
+    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CmdReboot));
 }
 
 void ModifyModel::dispatchReply(const QByteArray &baBody, int nKind, int nFlag, const QString &strIp)

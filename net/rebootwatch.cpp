@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QTimer>
 
+#include "core/timeunits.h"
 #include "net/chttp.h"
 #include "net/commandurl.h"
 #include "net/ethsettingsjson.h"
@@ -15,7 +16,6 @@ const QString kOtherCamera = QStringLiteral("%1 answers there");
 const QString kOtherValue = QStringLiteral("the camera there reports %1 %2, not %3");
 const QString kNotSeen = QStringLiteral("asked %1 for %2 s; last: %3");
 const QString kNeverContacted = QStringLiteral("%1 is never contacted");
-constexpr int kMsPerSecond = 1000;
 } // namespace
 
 RebootWatch::RebootWatch(QObject *parent)
@@ -124,7 +124,7 @@ void RebootWatch::giveUpOrRetry(int nKey)
         return;
     }
     const QString strReason =
-        kNotSeen.arg(stWatch.stWritten.strIPAddr).arg(stWatch.nLimitMs / kMsPerSecond).arg(stWatch.strLastSeen);
+        kNotSeen.arg(stWatch.stWritten.strIPAddr).arg(stWatch.nLimitMs / MS_PER_SECOND).arg(stWatch.strLastSeen);
     qDebug() << "RebootWatch:" << strReason;
     m_hashWatches.remove(nKey);
     emit sigNotSeen(nKey, strReason);

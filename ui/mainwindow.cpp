@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "core/nametables.h"
+#include "core/toastkind.h"
 #include "ui/modifymodule.h"
 #include "ui/roundedpoint.h"
 #include "ui/titlewidget.h"
@@ -25,9 +26,6 @@ const QString kStyleSheet = QStringLiteral("QMainWindow#MainWindow { background:
 // for the event loop.
 constexpr int kScreenHookDelayMs = 1;
 constexpr double kBaseDpi = 96.0;
-
-constexpr int kToastSuccess = 0;
-constexpr int kToastFailure = 1;
 
 constexpr int kLeftEdge = 1;
 constexpr int kRightEdge = 2;
@@ -129,7 +127,7 @@ void MainWindow::adoptPopups()
 
 void MainWindow::slotShowTips(int nType)
 {
-    const int nKind = nType == 0 ? kToastSuccess : kToastFailure;
+    const int nKind = nType == ResultSuccess ? ToastSuccess : ToastFailure;
     ToastHintWidget::getInstance()->showTips(nKind, getResultName(nType));
 }
 

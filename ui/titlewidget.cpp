@@ -7,12 +7,12 @@
 
 #include "ui/roundedpoint.h"
 #include "ui_titlewidget.h"
+#include "widgets/cfontfamily.h"
 
 namespace {
 const QString kAppName = QStringLiteral("Kestrova");
 const QString kStyleSheet = QStringLiteral("QWidget#bg {background: #00B7FF;}");
 const QColor kTextColor = QColor(QStringLiteral("#FFFFFF"));
-const QString kFontFamily = QStringLiteral("Microsoft YaHei");
 constexpr int kTextWidth = 200;
 constexpr int kDblClickGuardMs = 100;
 
@@ -54,7 +54,7 @@ void TitleWidget::initAppText()
     ui->appText->setText(kAppName);
     ui->appText->setFontSize(m_nFontSize);
     ui->appText->setColor(kTextColor);
-    ui->appText->setFontFamily(kFontFamily);
+    ui->appText->setFontFamily(CFontFamily::getInstance()->family());
     ui->appText->setTextWidth(kTextWidth);
 }
 

@@ -26,3 +26,8 @@ void CFontFamily::setFamily(const QString &strFamily)
 {
     m_strFamily = strFamily;
 }
+
+QString CFontFamily::styleSheet(QString strSheet) const
+{
+    return strSheet.replace(QLatin1String(FONT_FAMILY_TOKEN), m_strFamily);
+}

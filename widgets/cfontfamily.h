@@ -14,6 +14,11 @@ public:
 
     QString family() const;
     void setFamily(const QString &strFamily);
+    /// @p strSheet with every FONT_FAMILY_TOKEN replaced by the family.
+    QString styleSheet(QString strSheet) const;
+
+    /// Stands for the family in a style sheet given to styleSheet().
+    static constexpr char FONT_FAMILY_TOKEN[] = "@family";
 
 private:
     explicit CFontFamily(QObject *parent = nullptr);

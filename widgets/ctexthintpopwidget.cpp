@@ -3,6 +3,7 @@
 #include "ui_ctexthintpopwidget.h"
 
 #include "core/lazyinstance.h"
+#include "widgets/cfontfamily.h"
 #include "widgets/overlaysetup.h"
 
 #include <QMouseEvent>
@@ -12,7 +13,7 @@ namespace {
 LazyInstance<CTextHintPopWidget> s_instance;
 
 const QLatin1String kWarnImage(":/res/warn.png");
-const QLatin1String kTipTextSheet("QLabel{font:14px Microsoft YaHei;color:#000000;}");
+const QLatin1String kTipTextSheet("QLabel{font:14px @family;color:#000000;}");
 constexpr int kButtonFontSize = 10;
 const QColor kSureFillColor(QStringLiteral("#00B7FF"));
 const QColor kCancelFillColor(QStringLiteral("#B4C4D1"));
@@ -92,7 +93,7 @@ void CTextHintPopWidget::setupLook()
 {
     ui->tipsLabel->setPixmap(QPixmap(kWarnImage));
     ui->tipsLabel->setScaledContents(true);
-    ui->tipText->setStyleSheet(kTipTextSheet);
+    ui->tipText->setStyleSheet(CFontFamily::getInstance()->styleSheet(kTipTextSheet));
     ui->tipText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui->tipText->setWordWrap(true);
 }

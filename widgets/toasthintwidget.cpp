@@ -3,6 +3,7 @@
 #include "ui_toasthintwidget.h"
 
 #include "core/lazyinstance.h"
+#include "widgets/cfontfamily.h"
 #include "widgets/overlaysetup.h"
 
 namespace {
@@ -10,7 +11,6 @@ LazyInstance<ToastHintWidget> s_instance;
 
 const QLatin1String kSuccessImage(":/res/success.png");
 const QLatin1String kFailedImage(":/res/failed.png");
-const QLatin1String kTextFamily("Microsoft YaHei");
 constexpr int kTextFontSize = 20;
 } // namespace
 
@@ -46,7 +46,7 @@ void ToastHintWidget::showTips(int nKind, const QString &strText)
 // The message wraps and is cut inside the text label's fixed size.
 void ToastHintWidget::setupLook()
 {
-    ui->tipText->setFontFamily(kTextFamily);
+    ui->tipText->setFontFamily(CFontFamily::getInstance()->family());
     ui->tipText->setFontSize(kTextFontSize);
     ui->tipText->setWrapWidth(ui->tipText->maximumWidth());
     ui->tipText->setTextSize(ui->tipText->maximumSize());
