@@ -1,4 +1,4 @@
-#include "ui/addressconflicts.h"
+#include "site/addressconflicts.h"
 
 #include <algorithm>
 

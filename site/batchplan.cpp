@@ -1,4 +1,4 @@
-#include "ui/batchplan.h"
+#include "site/batchplan.h"
 
 #include <QHostAddress>
 

@@ -1,4 +1,4 @@
-#include "ui/batchrun.h"
+#include "site/batchrun.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "ui/requestledger.h"
+#include "site/requestledger.h"
 
 void RequestLedger::beginSearch()
 {

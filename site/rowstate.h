@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QString>
 
 /// Where a row of the device table stands, as its state mark shows it.
@@ -19,8 +18,6 @@ enum class RowState {
     NotWritten,  ///< a write was refused or failed; the camera keeps its settings
 };
 
-/// The colour of the mark for @p state.
-QColor rowStateColor(RowState state);
 /// The short name of @p state, first in its tooltip ("waiting for the camera").
 QString rowStateName(RowState state);
 /// True for the states of a row whose camera gave no usable settings.

@@ -1,11 +1,12 @@
-#include "ui/sitesummary.h"
+#include "site/sitesummary.h"
 
 #include <QStringList>
+
+#include "core/timeunits.h"
 
 namespace {
 
 const QString kSeparator = QStringLiteral(" · ");
-constexpr int kMsPerSecond = 1000;
 
 // "1 camera", "12 cameras": every figure reads as a count of something.
 QString counted(int nCount, const char *szOne, const char *szMany)
@@ -39,5 +40,5 @@ QString siteSearchingText(const QString &strLocalIp, int nListenMs)
 {
     return QStringLiteral("Searching from %1: listening for answers for %2 s")
         .arg(strLocalIp.isEmpty() ? QStringLiteral("no address") : strLocalIp)
-        .arg(nListenMs / kMsPerSecond);
+        .arg(nListenMs / MS_PER_SECOND);
 }

@@ -1,4 +1,4 @@
-#include "ui/tablecsv.h"
+#include "site/tablecsv.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "net/addressprobe.h"
 #include "ui/textfieldsheet.h"
+#include "widgets/cfontfamily.h"
 #include "widgets/overlaysetup.h"
 
 namespace {
@@ -15,10 +16,10 @@ enum PlanColumn { ColMac, ColCurrent, ColNew, ColNote, PlanColumnCount };
 const QStringList kPlanHeader = {QStringLiteral("MAC"), QStringLiteral("Current address"),
                                  QStringLiteral("New address"), QStringLiteral("Note")};
 
-const QString kTitleSheet = QStringLiteral("QLabel{font:18px Microsoft YaHei;color:#333333;}");
-const QString kLabelSheet = QStringLiteral("QLabel{font:14px Microsoft YaHei;color:#666666;}");
-const QString kTableSheet = QStringLiteral("QTableWidget{color:#333333;font:14px Microsoft YaHei;border: 1px solid #DCE5EB;}");
-const QString kHeaderSheet = QStringLiteral("QHeaderView::section{background:#F5F9FA;color:#666666;font:14px Microsoft YaHei;"
+const QString kTitleSheet = QStringLiteral("QLabel{font:18px @family;color:#333333;}");
+const QString kLabelSheet = QStringLiteral("QLabel{font:14px @family;color:#666666;}");
+const QString kTableSheet = QStringLiteral("QTableWidget{color:#333333;font:14px @family;border: 1px solid #DCE5EB;}");
+const QString kHeaderSheet = QStringLiteral("QHeaderView::section{background:#F5F9FA;color:#666666;font:14px @family;"
                                             "border: 0px;border-bottom: 1px solid #DCE5EB;padding: 4px 6px;}");
 constexpr int kButtonFontSize = 14;
 constexpr int kPlanColumnWidths[ColNote] = {170, 140, 140};
@@ -79,12 +80,12 @@ BatchAssignDialog::~BatchAssignDialog()
 
 void BatchAssignDialog::setupLook()
 {
-    ui->titleText->setStyleSheet(kTitleSheet);
+    ui->titleText->setStyleSheet(CFontFamily::getInstance()->styleSheet(kTitleSheet));
     for (QLabel *pLabel : {ui->startLabel, ui->maskLabel, ui->gatewayLabel, ui->noteText})
-        pLabel->setStyleSheet(kLabelSheet);
+        pLabel->setStyleSheet(CFontFamily::getInstance()->styleSheet(kLabelSheet));
     ui->noteText->setWordWrap(true);
     for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
-        pEdit->setStyleSheet(kTextFieldSheet);
+        pEdit->setStyleSheet(CFontFamily::getInstance()->styleSheet(kTextFieldSheet));
     styleButton(ui->checkBtn, QStringLiteral("Check plan"), kAccent);
     styleButton(ui->cancelBtn, QStringLiteral("Cancel"), kQuiet);
     styleButton(ui->assignBtn, QStringLiteral("Assign"), kAccent);
@@ -96,8 +97,8 @@ void BatchAssignDialog::setupLook()
     for (int nColumn = ColMac; nColumn < ColNote; ++nColumn)
         pTable->setColumnWidth(nColumn, kPlanColumnWidths[nColumn]);
     pTable->horizontalHeader()->setStretchLastSection(true);
-    pTable->horizontalHeader()->setStyleSheet(kHeaderSheet);
-    pTable->setStyleSheet(kTableSheet);
+    pTable->horizontalHeader()->setStyleSheet(CFontFamily::getInstance()->styleSheet(kHeaderSheet));
+    pTable->setStyleSheet(CFontFamily::getInstance()->styleSheet(kTableSheet));
     pTable->setShowGrid(false);
     pTable->setSelectionMode(QAbstractItemView::NoSelection);
     pTable->setFocusPolicy(Qt::NoFocus);

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "ui/batchplan.h"
+#include "site/batchplan.h"
 
 namespace Ui {
 class BatchAssignDialog;

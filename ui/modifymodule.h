@@ -10,11 +10,11 @@
 #include "core/ethinfo_s.h"
 #include "core/fwversion_s.h"
 #include "core/quillbootsearch_s.h"
-#include "ui/addressconflicts.h"
-#include "ui/batchplan.h"
-#include "ui/requestledger.h"
-#include "ui/rowstate.h"
-#include "ui/sitesummary.h"
+#include "site/addressconflicts.h"
+#include "site/batchplan.h"
+#include "site/requestledger.h"
+#include "site/rowstate.h"
+#include "site/sitesummary.h"
 
 namespace Ui {
 class ModifyModule;

@@ -1,13 +1,35 @@
 #include "ui/rowstatedelegate.h"
 
+#include <QHash>
 #include <QPainter>
 
-#include "ui/rowstate.h"
+#include "site/rowstate.h"
 
 namespace {
 constexpr qreal kMarkDiameter = 8.0;
 constexpr qreal kMarkInset = 6.0;
+
+// Blue is the window's accent for work in progress; green, amber and red say how it ended.
+const QHash<int, QColor> s_hashColors = {
+    {int(RowState::Waiting), QColor("#B8C4D1")},
+    {int(RowState::Filled), QColor("#2EB872")},
+    {int(RowState::NoAnswer), QColor("#E5484D")},
+    {int(RowState::Unreadable), QColor("#E5484D")},
+    {int(RowState::TooLarge), QColor("#E5484D")},
+    {int(RowState::Conflict), QColor("#F5A623")},
+    {int(RowState::NoContact), QColor("#666666")},
+    {int(RowState::Saving), QColor("#00B7FF")},
+    {int(RowState::Rebooting), QColor("#00B7FF")},
+    {int(RowState::Back), QColor("#2EB872")},
+    {int(RowState::NotSeen), QColor("#E5484D")},
+    {int(RowState::NotWritten), QColor("#E5484D")},
+};
 } // namespace
+
+QColor RowStateDelegate::stateColor(RowState state)
+{
+    return s_hashColors.value(int(state));
+}
 
 RowStateDelegate::RowStateDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
@@ -23,7 +45,7 @@ void RowStateDelegate::paint(QPainter *pPainter, const QStyleOptionViewItem &opt
     pPainter->save();
     pPainter->setRenderHint(QPainter::Antialiasing);
     pPainter->setPen(Qt::NoPen);
-    pPainter->setBrush(rowStateColor(RowState(state.toInt())));
+    pPainter->setBrush(stateColor(RowState(state.toInt())));
     pPainter->drawEllipse(markRect(option.rect));
     pPainter->restore();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
+
+#include "site/rowstate.h"
 
 /**
  * Paints the "No." cell of the device table with its row's state mark: a small dot at the
@@ -18,6 +21,9 @@ public:
     explicit RowStateDelegate(QObject *parent = nullptr);
 
     void paint(QPainter *pPainter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    /// The colour of the mark for @p state.
+    static QColor stateColor(RowState state);
 
 private:
     static QRectF markRect(const QRect &cellRect);

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "labcamera_s.h"
-#include "ui/rowstate.h"
+#include "site/rowstate.h"
 
 class CTextButton;
 class ModifyModule;

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "ui/batchplan.h"
+#include "site/batchplan.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "support/devicetabledriver.h"
 #include "support/formchecks.h"
 #include "ui/modifymodule.h"
-#include "ui/rowstate.h"
+#include "site/rowstate.h"
 #include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ccombobox.h"

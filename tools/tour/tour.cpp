@@ -13,7 +13,7 @@
 #include "ui/batchassigndialog.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
-#include "ui/rowstate.h"
+#include "site/rowstate.h"
 #include "ui/rowstatedelegate.h"
 #include "widgets/ctextbutton.h"
 #include "widgets/ctexthintpopwidget.h"
