@@ -20,13 +20,13 @@ public:
     /// One camera of the plan.
     struct Entry_S
     {
-        int nRow = -1;
+        quint64 nRowId = 0;
         QString strMac;
         QString strCurrent;
         QString strNew; ///< empty when the subnet had no address left for it
     };
 
-    /// Plans @p listCameras (row, MAC, current address; strNew ignored) from @p strStart.
+    /// Plans @p listCameras (row id, MAC, current address; strNew ignored) from @p strStart.
     BatchPlan(const QList<Entry_S> &listCameras, const QString &strStart, const QString &strMask,
               const QString &strGateway, const QSet<QString> &setHeld);
 

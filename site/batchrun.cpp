@@ -24,7 +24,7 @@ BatchRun::BatchRun(QObject *parent)
 {
 }
 
-void BatchRun::start(const QList<QPair<int, DevInfo_S>> &listWrites)
+void BatchRun::start(const QList<QPair<quint64, DevInfo_S>> &listWrites)
 {
     m_listOrder.clear();
     m_hashWrites.clear();
@@ -59,44 +59,44 @@ bool BatchRun::isRunning() const
     return m_bRunning;
 }
 
-bool BatchRun::isBusyWith(int row) const
+bool BatchRun::isBusyWith(quint64 nRowId) const
 {
-    return m_bRunning && isUnderWay(m_hashStages.value(row, Stage::Skipped));
+    return m_bRunning && isUnderWay(m_hashStages.value(nRowId, Stage::Skipped));
 }
 
-void BatchRun::noteWriteEnded(int row, bool bWritten, const QString &strWhy)
+void BatchRun::noteWriteEnded(quint64 nRowId, bool bWritten, const QString &strWhy)
 {
-    if (m_hashStages.value(row, Stage::Skipped) != Stage::Writing)
+    if (m_hashStages.value(nRowId, Stage::Skipped) != Stage::Writing)
         return;
     --m_nWriting;
-    m_hashStages.insert(row, bWritten ? Stage::Watching : Stage::Failed);
+    m_hashStages.insert(nRowId, bWritten ? Stage::Watching : Stage::Failed);
     if (!bWritten)
-        m_hashWhy.insert(row, strWhy);
+        m_hashWhy.insert(nRowId, strWhy);
     sendNext();
     finishIfDone();
 }
 
-void BatchRun::noteWatchEnded(int row, bool bBack, const QString &strWhy)
+void BatchRun::noteWatchEnded(quint64 nRowId, bool bBack, const QString &strWhy)
 {
-    if (m_hashStages.value(row, Stage::Skipped) != Stage::Watching)
+    if (m_hashStages.value(nRowId, Stage::Skipped) != Stage::Watching)
         return;
-    m_hashStages.insert(row, bBack ? Stage::Back : Stage::Failed);
+    m_hashStages.insert(nRowId, bBack ? Stage::Back : Stage::Failed);
     if (!bBack)
-        m_hashWhy.insert(row, strWhy);
+        m_hashWhy.insert(nRowId, strWhy);
     finishIfDone();
 }
 
 // In the plan's order, as long as fewer than the bound are being written.
 void BatchRun::sendNext()
 {
-    for (int row : qAsConst(m_listOrder)) {
+    for (quint64 nRowId : qAsConst(m_listOrder)) {
         if (m_bCancelled || m_nWriting >= BATCH_WRITES_IN_FLIGHT)
             return;
-        if (m_hashStages.value(row) != Stage::Waiting)
+        if (m_hashStages.value(nRowId) != Stage::Waiting)
             continue;
-        m_hashStages.insert(row, Stage::Writing);
+        m_hashStages.insert(nRowId, Stage::Writing);
         ++m_nWriting;
-        emit sigWrite(row, m_hashWrites.value(row));
+        emit sigWrite(nRowId, m_hashWrites.value(nRowId));
     }
 }
 
@@ -116,8 +116,8 @@ QString BatchRun::summary() const
     int nBack = 0;
     int nSkipped = 0;
     QStringList listFailures;
-    for (int row : m_listOrder) {
-        switch (m_hashStages.value(row)) {
+    for (quint64 nRowId : m_listOrder) {
+        switch (m_hashStages.value(nRowId)) {
         case Stage::Back:
             ++nBack;
             break;
@@ -125,7 +125,7 @@ QString BatchRun::summary() const
             ++nSkipped;
             break;
         case Stage::Failed:
-            listFailures.append(kFailure.arg(m_hashWrites.value(row).strIp, m_hashWhy.value(row)));
+            listFailures.append(kFailure.arg(m_hashWrites.value(nRowId).strIp, m_hashWhy.value(nRowId)));
             break;
         default:
             break;

@@ -14,8 +14,8 @@
  * already sent is done, it reports one summary:
  * "12 back at their new addresses, 1 failed: 10.0.0.5 refused the write".
  *
- * It sends nothing itself: the device view sends each write it asks for and tells it how
- * each one went.
+ * It sends nothing itself: its owner sends each write it asks for and tells it how each
+ * one went. Cameras are known by their rows' ids.
  */
 class BatchRun : public QObject
 {
@@ -27,23 +27,23 @@ public:
 
     explicit BatchRun(QObject *parent = nullptr);
 
-    /// Starts writing @p listWrites (row and the record to write, strIp the address now).
-    void start(const QList<QPair<int, DevInfo_S>> &listWrites);
+    /// Starts writing @p listWrites (row id and the record to write, strIp the address now).
+    void start(const QList<QPair<quint64, DevInfo_S>> &listWrites);
     /// Sends no further write; those sent are still followed to their end.
     void cancel();
     /// True from start() until the summary.
     bool isRunning() const;
-    /// True when @p row is one of the batch's cameras not yet done.
-    bool isBusyWith(int row) const;
+    /// True when row @p nRowId is one of the batch's cameras not yet done.
+    bool isBusyWith(quint64 nRowId) const;
 
-    /// The write of @p row was answered (@p bWritten) or failed; @p strWhy says how, when it failed.
-    void noteWriteEnded(int row, bool bWritten, const QString &strWhy);
-    /// The watch of @p row saw the camera back (@p bBack), or says why not.
-    void noteWatchEnded(int row, bool bBack, const QString &strWhy);
+    /// The write of row @p nRowId was answered (@p bWritten) or failed; @p strWhy says how, when it failed.
+    void noteWriteEnded(quint64 nRowId, bool bWritten, const QString &strWhy);
+    /// The watch of row @p nRowId saw the camera back (@p bBack), or says why not.
+    void noteWatchEnded(quint64 nRowId, bool bBack, const QString &strWhy);
 
 signals:
-    /// Write @p stWrite to the camera of @p row now.
-    void sigWrite(int row, DevInfo_S stWrite);
+    /// Write @p stWrite to the camera of row @p nRowId now.
+    void sigWrite(quint64 nRowId, DevInfo_S stWrite);
     /// Every camera of the batch is done; @p bAllBack when each one is back.
     void sigFinished(QString strSummary, bool bAllBack);
 
@@ -57,10 +57,10 @@ private:
     void finishIfDone();
     QString summary() const;
 
-    QList<int> m_listOrder;
-    QHash<int, DevInfo_S> m_hashWrites;
-    QHash<int, Stage> m_hashStages;
-    QHash<int, QString> m_hashWhy;
+    QList<quint64> m_listOrder;
+    QHash<quint64, DevInfo_S> m_hashWrites;
+    QHash<quint64, Stage> m_hashStages;
+    QHash<quint64, QString> m_hashWhy;
     int m_nWriting = 0;
     bool m_bRunning = false;
     bool m_bCancelled = false;

@@ -7,45 +7,45 @@ void RequestLedger::beginSearch()
     m_hashPendingSaves.clear();
     m_hashSaveRequests.clear();
     m_hashReadRequests.clear();
-    m_nSendingRow = -1;
-    m_nAskingRow = -1;
+    m_nSendingRow = 0;
+    m_nAskingRow = 0;
 }
 
-void RequestLedger::beginAsking(int row)
+void RequestLedger::beginAsking(quint64 nRowId)
 {
-    m_nAskingRow = row;
+    m_nAskingRow = nRowId;
 }
 
 void RequestLedger::endAsking()
 {
-    m_nAskingRow = -1;
+    m_nAskingRow = 0;
 }
 
-void RequestLedger::beginSave(int row, const DevInfo_S &stSaved)
+void RequestLedger::beginSave(quint64 nRowId, const DevInfo_S &stSaved)
 {
-    m_hashPendingSaves.insert(row, stSaved);
-    m_nSendingRow = row;
+    m_hashPendingSaves.insert(nRowId, stSaved);
+    m_nSendingRow = nRowId;
 }
 
 void RequestLedger::endSaveSend()
 {
-    m_nSendingRow = -1;
+    m_nSendingRow = 0;
 }
 
 void RequestLedger::noteStarted(quint64 nRequest, bool bWrite)
 {
     m_setCurrent.insert(nRequest);
-    if (bWrite && m_nSendingRow >= 0) {
+    if (bWrite && m_nSendingRow != 0) {
         m_hashSaveRequests.insert(nRequest, m_nSendingRow);
-        m_nSendingRow = -1;
-    } else if (!bWrite && m_nAskingRow >= 0) {
+        m_nSendingRow = 0;
+    } else if (!bWrite && m_nAskingRow != 0) {
         m_hashReadRequests.insert(nRequest, m_nAskingRow);
     }
 }
 
-int RequestLedger::readRow(quint64 nRequest) const
+quint64 RequestLedger::readRow(quint64 nRequest) const
 {
-    return m_hashReadRequests.value(nRequest, -1);
+    return m_hashReadRequests.value(nRequest);
 }
 
 void RequestLedger::noteDelivering(quint64 nRequest)
@@ -58,47 +58,46 @@ bool RequestLedger::isDeliveringStale() const
     return m_nDelivering != 0 && m_setStale.contains(m_nDelivering);
 }
 
-int RequestLedger::deliveringSaveRow() const
+quint64 RequestLedger::deliveringSaveRow() const
 {
-    return m_hashSaveRequests.value(m_nDelivering, -1);
+    return m_hashSaveRequests.value(m_nDelivering);
 }
 
-int RequestLedger::noteFinished(quint64 nRequest)
+quint64 RequestLedger::noteFinished(quint64 nRequest)
 {
     if (m_nDelivering == nRequest)
         m_nDelivering = 0;
     m_setCurrent.remove(nRequest);
     m_setStale.remove(nRequest);
     m_hashReadRequests.remove(nRequest);
-    const int row = m_hashSaveRequests.value(nRequest, -1);
-    m_hashSaveRequests.remove(nRequest);
-    return m_hashPendingSaves.contains(row) ? row : -1;
+    const quint64 nRowId = m_hashSaveRequests.take(nRequest);
+    return m_hashPendingSaves.contains(nRowId) ? nRowId : 0;
 }
 
-bool RequestLedger::hasPendingSave(int row) const
+bool RequestLedger::hasPendingSave(quint64 nRowId) const
 {
-    return m_hashPendingSaves.contains(row);
+    return m_hashPendingSaves.contains(nRowId);
 }
 
-int RequestLedger::pendingSaveRow(const QString &strIp) const
+quint64 RequestLedger::pendingSaveRow(const QString &strIp) const
 {
-    int nFound = -1;
+    quint64 nFound = 0;
     for (auto it = m_hashPendingSaves.cbegin(); it != m_hashPendingSaves.cend(); ++it) {
-        if (it->strIp == strIp && (nFound < 0 || it.key() < nFound))
+        if (it->strIp == strIp && (nFound == 0 || it.key() < nFound))
             nFound = it.key();
     }
     return nFound;
 }
 
-DevInfo_S RequestLedger::takePendingSave(int row)
+DevInfo_S RequestLedger::takePendingSave(quint64 nRowId)
 {
     for (auto it = m_hashSaveRequests.begin(); it != m_hashSaveRequests.end();) {
-        if (it.value() == row)
+        if (it.value() == nRowId)
             it = m_hashSaveRequests.erase(it);
         else
             ++it;
     }
-    return m_hashPendingSaves.take(row);
+    return m_hashPendingSaves.take(nRowId);
 }
 
 QStringList RequestLedger::pendingSaveAddresses() const

@@ -8,12 +8,12 @@
 #include "core/devinfo_s.h"
 
 /**
- * The device view's own account of the requests it sends, learnt from the per-request
- * outcomes: which requests belong to an earlier search (their replies must change nothing
- * in the new table), which row each read was sent for, and which save each "SetEnv" carries.
+ * The site's own account of the requests it sends, learnt from the per-request outcomes:
+ * which requests belong to an earlier search (their replies must change nothing in the new
+ * table), which row each read was sent for, and which save each "SetEnv" carries.
  *
- * A save is pending from the moment it is sent until its status or the failure of its
- * request; it is keyed by the row, which is the camera within one search.
+ * Rows are known by their ids (0 stands for none). A save is pending from the moment it is
+ * sent until its status or the failure of its request.
  */
 class RequestLedger
 {
@@ -21,45 +21,45 @@ public:
     /// A new search: requests still out now belong to an earlier one; pending saves are dropped.
     void beginSearch();
 
-    /// Row @p row's settings @p stSaved are about to be sent; the next "SetEnv" taken carries them.
-    void beginSave(int row, const DevInfo_S &stSaved);
+    /// Row @p nRowId's settings @p stSaved are about to be sent; the next "SetEnv" taken carries them.
+    void beginSave(quint64 nRowId, const DevInfo_S &stSaved);
     /// The send of beginSave() is over, whether or not a request was taken for it.
     void endSaveSend();
 
-    /// Row @p row's camera is about to be asked for its firmware and settings.
-    void beginAsking(int row);
+    /// Row @p nRowId's camera is about to be asked for its firmware and settings.
+    void beginAsking(quint64 nRowId);
     /// The requests of beginAsking() have been sent.
     void endAsking();
 
     /// A request was taken; @p bWrite when it is a "SetEnv".
     void noteStarted(quint64 nRequest, bool bWrite);
-    /// The row the read @p nRequest was sent for; -1 when it is no read of this search.
-    int readRow(quint64 nRequest) const;
+    /// The row the read @p nRequest was sent for; 0 when it is no read of this search.
+    quint64 readRow(quint64 nRequest) const;
     /// The reply to @p nRequest is about to reach the view.
     void noteDelivering(quint64 nRequest);
     /// True while a reply to a request of an earlier search is being delivered.
     bool isDeliveringStale() const;
-    /// The row whose save the reply being delivered answers; -1 when none.
-    int deliveringSaveRow() const;
+    /// The row whose save the reply being delivered answers; 0 when none.
+    quint64 deliveringSaveRow() const;
     /// @p nRequest ended. Returns the row whose save it carried if that save is still
-    /// pending (its request ended without a status), else -1.
-    int noteFinished(quint64 nRequest);
+    /// pending (its request ended without a status), else 0.
+    quint64 noteFinished(quint64 nRequest);
 
-    bool hasPendingSave(int row) const;
-    /// The first row with a pending save to @p strIp; -1 when none.
-    int pendingSaveRow(const QString &strIp) const;
-    /// Ends the pending save of @p row and returns what it sent.
-    DevInfo_S takePendingSave(int row);
+    bool hasPendingSave(quint64 nRowId) const;
+    /// The first row (lowest id) with a pending save to @p strIp; 0 when none.
+    quint64 pendingSaveRow(const QString &strIp) const;
+    /// Ends the pending save of @p nRowId and returns what it sent.
+    DevInfo_S takePendingSave(quint64 nRowId);
     /// The addresses with a write in flight, sorted.
     QStringList pendingSaveAddresses() const;
 
 private:
     QSet<quint64> m_setCurrent;
     QSet<quint64> m_setStale;
-    QHash<int, DevInfo_S> m_hashPendingSaves;
-    QHash<quint64, int> m_hashSaveRequests;
-    QHash<quint64, int> m_hashReadRequests;
-    int m_nSendingRow = -1;
-    int m_nAskingRow = -1;
+    QHash<quint64, DevInfo_S> m_hashPendingSaves;
+    QHash<quint64, quint64> m_hashSaveRequests;
+    QHash<quint64, quint64> m_hashReadRequests;
+    quint64 m_nSendingRow = 0;
+    quint64 m_nAskingRow = 0;
     quint64 m_nDelivering = 0;
 };

@@ -122,6 +122,12 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
     showOverParent(this);
 }
 
+void BatchAssignDialog::hideEvent(QHideEvent *pEvent)
+{
+    QWidget::hideEvent(pEvent);
+    emit sigClosed();
+}
+
 void BatchAssignDialog::checkPlan()
 {
     m_setFoundTaken.clear();

@@ -45,6 +45,11 @@ public:
 signals:
     /// The user confirmed the checked plan: @p listEntries with their new addresses.
     void sigAssign(QList<BatchPlan::Entry_S> listEntries, QString strMask, QString strGateway);
+    /// The question was closed, whether confirmed or not.
+    void sigClosed();
+
+protected:
+    void hideEvent(QHideEvent *pEvent) override;
 
 private:
     void setupLook();

@@ -9,7 +9,7 @@ QList<BatchPlan::Entry_S> cameras(int nCount)
     QList<BatchPlan::Entry_S> listCameras;
     for (int nIndex = 0; nIndex < nCount; ++nIndex) {
         BatchPlan::Entry_S stEntry;
-        stEntry.nRow = nIndex;
+        stEntry.nRowId = quint64(nIndex + 1);
         stEntry.strMac = QStringLiteral("02:00:00:00:00:%1").arg(nIndex, 2, 10, QLatin1Char('0'));
         stEntry.strCurrent = QStringLiteral("192.168.1.%1").arg(100 + nIndex);
         listCameras.append(stEntry);
@@ -81,7 +81,7 @@ void TestBatchPlan::plan()
     const QList<BatchPlan::Entry_S> listEntries = batchPlan.entries();
     QCOMPARE(listEntries.size(), count);
     for (int nIndex = 0; nIndex < count; ++nIndex) {
-        QCOMPARE(listEntries.at(nIndex).nRow, nIndex);
+        QCOMPARE(listEntries.at(nIndex).nRowId, quint64(nIndex + 1));
         QCOMPARE(listEntries.at(nIndex).strNew, planned.value(nIndex));
     }
     QCOMPARE(batchPlan.skippedAddresses(), skipped);

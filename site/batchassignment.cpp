@@ -1,0 +1,135 @@
+#include "site/batchassignment.h"
+
+#include <QDebug>
+
+#include "core/toastkind.h"
+#include "net/localaddresses.h"
+#include "site/batchrun.h"
+#include "site/devicerow.h"
+#include "site/devicerowlist.h"
+#include "site/saveflow.h"
+#include "site/sitenotifier.h"
+#include "validate/addresscheck.h"
+#include "validate/contactpolicy.h"
+
+namespace {
+const QString kNotFilled = QStringLiteral("its settings have not arrived");
+const QString kBatchWriting = QStringLiteral("Batch: writing %1 cameras");
+const QString kBatchNote = QStringLiteral("Batch: %1");
+const QString kBatchDone = QStringLiteral("Batch done");
+const QString kBatchFailed = QStringLiteral("Batch: failures");
+} // namespace
+
+BatchAssignment::BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &batch, SiteNotifier &notifier,
+                                 QObject *parent)
+    : QObject(parent)
+    , m_rows(rows)
+    , m_save(save)
+    , m_batch(batch)
+    , m_notifier(notifier)
+{
+    connect(&m_batch, &BatchRun::sigWrite, &m_save, &SaveFlow::sendWrite);
+    connect(&m_batch, &BatchRun::sigFinished, this, &BatchAssignment::finish);
+}
+
+BatchAssignment::PlanInput_S BatchAssignment::planFor(const QList<quint64> &listRowIds) const
+{
+    PlanInput_S stInput;
+    for (quint64 nRowId : listRowIds) {
+        const DeviceRow *pRow = m_rows.find(nRowId);
+        if (!pRow)
+            continue;
+        const QString strWhy = refusal(pRow);
+        if (!strWhy.isEmpty()) {
+            stInput.listLeftOut.append({pRow->address(), strWhy});
+            continue;
+        }
+        BatchPlan::Entry_S stEntry;
+        stEntry.nRowId = pRow->id();
+        stEntry.strMac = pRow->mac();
+        stEntry.strCurrent = pRow->address();
+        stInput.listCameras.append(stEntry);
+    }
+    stInput.setHeld = heldAddresses();
+    if (const DeviceRow *pFirst = stInput.listCameras.isEmpty() ? nullptr : m_rows.find(stInput.listCameras.first().nRowId)) {
+        stInput.strStart = pFirst->address();
+        stInput.strMask = pFirst->record().strSubMask;
+        stInput.strGateway = pFirst->record().strGateway;
+    }
+    return stInput;
+}
+
+// Static addresses for every camera of the plan; each row shows what is being written. A
+// camera whose row has gone (a plan of an earlier search) is not written.
+void BatchAssignment::start(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask,
+                            const QString &strGateway)
+{
+    QList<QPair<quint64, DevInfo_S>> listWrites;
+    for (const BatchPlan::Entry_S &stEntry : listEntries) {
+        DeviceRow *pRow = m_rows.find(stEntry.nRowId);
+        if (stEntry.strNew.isEmpty() || !pRow) {
+            qDebug() << "startBatch: not written, no row or no address:" << stEntry.strCurrent << stEntry.strNew;
+            continue;
+        }
+        DevInfo_S stWrite = pRow->record();
+        stWrite.strIPAddr = stEntry.strNew;
+        stWrite.strSubMask = plainMaskText(strMask);
+        stWrite.strGateway = strGateway;
+        stWrite.nDhcp = 0;
+        pRow->showValues({stWrite.strIPAddr, stWrite.strSubMask, stWrite.strGateway, false});
+        emit m_notifier.sigRowChanged(pRow->index());
+        listWrites.append({pRow->id(), stWrite});
+    }
+    qDebug() << "startBatch:" << listWrites.size() << "cameras";
+    m_strNote = kBatchWriting.arg(listWrites.size());
+    m_batch.start(listWrites);
+    emit m_notifier.sigSearchStateChanged();
+    emit m_notifier.sigStatusChanged();
+}
+
+void BatchAssignment::cancel()
+{
+    m_batch.cancel();
+}
+
+bool BatchAssignment::isRunning() const
+{
+    return m_batch.isRunning();
+}
+
+QString BatchAssignment::note() const
+{
+    return m_strNote;
+}
+
+void BatchAssignment::clearNote()
+{
+    m_strNote.clear();
+}
+
+QString BatchAssignment::refusal(const DeviceRow *pRow) const
+{
+    if (ContactPolicy::mayContact(pRow->address()) && !pRow->isAnswered())
+        return kNotFilled;
+    return m_save.refusal(pRow);
+}
+
+QSet<QString> BatchAssignment::heldAddresses() const
+{
+    QSet<QString> setHeld;
+    for (const DeviceRow *pRow : m_rows.rows())
+        setHeld << pRow->address() << pRow->record().strIPAddr;
+    const QStringList listOwn = LocalAddresses::searchable();
+    setHeld.unite(QSet<QString>(listOwn.cbegin(), listOwn.cend()));
+    setHeld.remove(QString());
+    return setHeld;
+}
+
+void BatchAssignment::finish(const QString &strSummary, bool bAllBack)
+{
+    qDebug() << "finishBatch:" << strSummary;
+    m_strNote = kBatchNote.arg(strSummary);
+    emit m_notifier.sigSearchStateChanged();
+    emit m_notifier.sigStatusChanged();
+    emit m_notifier.sigToast(bAllBack ? ToastSuccess : ToastFailure, bAllBack ? kBatchDone : kBatchFailed);
+}

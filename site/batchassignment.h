@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+#include "site/batchplan.h"
+
+class BatchRun;
+class DeviceRow;
+class DeviceRowList;
+class SaveFlow;
+class SiteNotifier;
+
+/**
+ * Readdressing several cameras at once: which of the chosen rows may take part in a plan
+ * (the others are left out with the reason), the addresses a plan must keep clear of, and the
+ * run of a confirmed plan (static addresses, the row showing what is being written), whose
+ * summary becomes a note below the site's counts.
+ *
+ * A plan refers to its cameras by their rows' ids: a plan of an earlier search writes nothing.
+ */
+class BatchAssignment : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// What the plan's question starts from.
+    struct PlanInput_S
+    {
+        QList<BatchPlan::Entry_S> listCameras;
+        QList<QPair<QString, QString>> listLeftOut; ///< current address and the reason
+        QSet<QString> setHeld;                      ///< addresses in use
+        QString strStart;
+        QString strMask;
+        QString strGateway;
+    };
+
+    BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &batch, SiteNotifier &notifier,
+                    QObject *parent = nullptr);
+
+    /// The plan's question for the rows @p listRowIds, in that order.
+    PlanInput_S planFor(const QList<quint64> &listRowIds) const;
+    /// Writes the confirmed plan @p listEntries with @p strMask and @p strGateway.
+    void start(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
+    /// Sends no further write; those sent are still followed and reported.
+    void cancel();
+    bool isRunning() const;
+    /// The last batch's note for the status line; empty when none.
+    QString note() const;
+    /// Forgets the note (a new search).
+    void clearNote();
+
+private:
+    QString refusal(const DeviceRow *pRow) const;
+    QSet<QString> heldAddresses() const;
+    void finish(const QString &strSummary, bool bAllBack);
+
+    DeviceRowList &m_rows;
+    SaveFlow &m_save;
+    BatchRun &m_batch;
+    SiteNotifier &m_notifier;
+    QString m_strNote;
+};

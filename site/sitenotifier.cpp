@@ -1,0 +1,6 @@
+#include "site/sitenotifier.h"
+
+SiteNotifier::SiteNotifier(QObject *parent)
+    : QObject(parent)
+{
+}
