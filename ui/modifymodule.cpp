@@ -2,34 +2,26 @@
 
 #include "ui_modifymodule.h"
 
-#include <QClipboard>
 #include <QDebug>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 
-#include <algorithm>
-
 #include "core/commonsignal.h"
 #include "core/searchlimits.h"
-#include "core/toastkind.h"
 #include "net/localaddresses.h"
 #include "site/devicecolumns.h"
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
 #include "site/sitemodel.h"
 #include "site/sitenotifier.h"
-#include "site/tablecsv.h"
-#include "ui/batchassigndialog.h"
+#include "ui/rowactions.h"
 #include "ui/rowcells.h"
 #include "ui/rowstatedelegate.h"
 #include "ui/textfieldsheet.h"
-#include "ui/webpageopener.h"
 #include "widgets/cfontfamily.h"
 #include "widgets/ctextbutton.h"
 #include "widgets/ctexthintpopwidget.h"
@@ -75,9 +67,6 @@ const QString kDownImage = QStringLiteral(":/res/down.png");
 const QString kFilterHint = QStringLiteral("Filter address, MAC, firmware");
 const QString kAssignText = QStringLiteral("Assign addresses...");
 const QString kCancelBatchText = QStringLiteral("Cancel batch");
-const QString kCopyText = QStringLiteral("Copy");
-const QString kWebPageText = QStringLiteral("Open web page");
-const QString kSelectFirst = QStringLiteral("Select cameras");
 const QString kStatusWithNote = QStringLiteral("%1\n%2");
 
 // A font size in the shortest general form: 16 stays 16, 24.5 stays 24.5.
@@ -106,6 +95,7 @@ ModifyModule::ModifyModule(QWidget *parent)
     ui->setupUi(this);
     setAttribute(Qt::WA_MouseTracking);
     m_pCells = new RowCells(ui->ipTable, m_pSite->rows(), this);
+    m_pActions = new RowActions(ui->ipTable, m_pSite, this);
     initTable();
     initLocalIp();
     initConnect();
@@ -207,7 +197,9 @@ void ModifyModule::initSiteBar()
     ui->assignBtn->setText(kAssignText);
     connect(ui->assignBtn, &QToolButton::released, this, &ModifyModule::assignOrCancel);
     ui->ipTable->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->ipTable, &QWidget::customContextMenuRequested, this, &ModifyModule::showRowMenu);
+    connect(ui->ipTable, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        m_pActions->showMenu(pos, ui->assignBtn->isEnabled() && !m_pSite->isBatchRunning());
+    });
 }
 
 // A shortcut only works while its widget is shown, so Escape, held by the question, is taken
@@ -253,10 +245,6 @@ void ModifyModule::linkSite()
     connect(pSite, &SiteNotifier::sigToast, this,
             [](int nKind, const QString &strText) { ToastHintWidget::getInstance()->showTips(nKind, strText); });
     connect(pSite, &SiteNotifier::sigQuestion, this, &ModifyModule::showQuestion);
-    connect(pSite, &SiteNotifier::sigPlanDropped, this, [this] {
-        if (m_pBatchDialog)
-            m_pBatchDialog->hide();
-    });
     connect(m_pCells, &RowCells::sigRowWidgets, this, &ModifyModule::connectRowWidgets);
     connect(m_pCells, &RowCells::sigCellEdited, this, &ModifyModule::editCell);
     connect(m_pCells, &RowCells::sigInserted, this, &ModifyModule::refreshStatusLine);
@@ -275,7 +263,7 @@ bool ModifyModule::eventFilter(QObject *pWatched, QEvent *pEvent)
 {
     if (pWatched == ui->ipTable && pEvent->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(pEvent)->matches(QKeySequence::Copy)) {
-        copyRows();
+        m_pActions->copy();
         return true;
     }
     return QWidget::eventFilter(pWatched, pEvent);
@@ -444,70 +432,10 @@ int ModifyModule::applyFilter()
     return nShown;
 }
 
-// The selected rows that are shown, top to bottom; every shown row when none is selected.
-QList<int> ModifyModule::chosenRows() const
-{
-    QList<int> listRows;
-    const QModelIndexList listSelected = ui->ipTable->selectionModel()->selectedRows();
-    for (const QModelIndex &index : listSelected) {
-        if (!ui->ipTable->isRowHidden(index.row()))
-            listRows.append(index.row());
-    }
-    if (listRows.isEmpty()) {
-        for (int nIndex = 0; nIndex < ui->ipTable->rowCount(); ++nIndex) {
-            if (!ui->ipTable->isRowHidden(nIndex))
-                listRows.append(nIndex);
-        }
-    }
-    std::sort(listRows.begin(), listRows.end());
-    return listRows;
-}
-
-void ModifyModule::showRowMenu(const QPoint &pos)
-{
-    const DeviceRow *pRow = m_pSite->rows().at(ui->ipTable->rowAt(pos.y()));
-    QMenu menu(this);
-    QAction *pAssign = menu.addAction(kAssignText, this, &ModifyModule::openBatchDialog);
-    pAssign->setEnabled(ui->assignBtn->isEnabled() && !m_pSite->isBatchRunning());
-    menu.addAction(kCopyText, this, &ModifyModule::copyRows);
-    const QString strAddress = pRow ? pRow->address() : QString();
-    QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { WebPageOpener::open(strAddress); });
-    pPage->setEnabled(pRow && WebPageOpener::canOpen(strAddress));
-    menu.exec(ui->ipTable->viewport()->mapToGlobal(pos));
-}
-
-void ModifyModule::copyRows()
-{
-    QList<QStringList> listLines{deviceCsvHeader()};
-    for (int nIndex : chosenRows())
-        listLines.append(deviceCsvLine(m_pSite->rows().at(nIndex)));
-    QGuiApplication::clipboard()->setText(tableCsv(listLines));
-}
-
 void ModifyModule::assignOrCancel()
 {
     if (m_pSite->isBatchRunning())
         m_pSite->cancelBatch();
     else
-        openBatchDialog();
-}
-
-// The selected rows that may be written take part; the others are listed with the reason.
-void ModifyModule::openBatchDialog()
-{
-    if (ui->ipTable->selectionModel()->selectedRows().isEmpty()) {
-        ToastHintWidget::getInstance()->showTips(ToastFailure, kSelectFirst);
-        return;
-    }
-    QList<quint64> listRowIds;
-    for (int nIndex : chosenRows())
-        listRowIds.append(m_pSite->rows().at(nIndex)->id());
-    if (!m_pBatchDialog) {
-        m_pBatchDialog = new BatchAssignDialog(window());
-        connect(m_pBatchDialog, &BatchAssignDialog::sigAssign, m_pSite, &SiteModel::startBatch);
-        connect(m_pBatchDialog, &BatchAssignDialog::sigClosed, m_pSite, &SiteModel::closePlan);
-    }
-    const BatchAssignment::PlanInput_S stInput = m_pSite->openPlan(listRowIds);
-    m_pBatchDialog->open(stInput.listCameras, stInput.listLeftOut, stInput.setHeld, stInput.strStart,
-                         stInput.strMask, stInput.strGateway);
+        m_pActions->openBatchDialog();
 }

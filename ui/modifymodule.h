@@ -13,9 +13,9 @@ namespace Ui {
 class ModifyModule;
 }
 
-class BatchAssignDialog;
 class CTextButton;
 class QResizeEvent;
+class RowActions;
 class RowCells;
 class SiteModel;
 class ToggleSwitch;
@@ -95,16 +95,12 @@ private:
     void refreshStatusLine();
     int applyFilter();
 
-    QList<int> chosenRows() const;
-    void showRowMenu(const QPoint &pos);
-    void copyRows();
     void assignOrCancel();
-    void openBatchDialog();
 
     Ui::ModifyModule *ui;
     SiteModel *m_pSite = nullptr;
     RowCells *m_pCells = nullptr;
-    BatchAssignDialog *m_pBatchDialog = nullptr;
+    RowActions *m_pActions = nullptr;
     int m_textFontSize = 16;
     int m_btnFontSize = 16;
     double m_scale = 1.0;

@@ -1,0 +1,94 @@
+#include "ui/rowactions.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QTableWidget>
+
+#include <algorithm>
+
+#include "core/toastkind.h"
+#include "site/devicecolumns.h"
+#include "site/devicerow.h"
+#include "site/sitemodel.h"
+#include "site/sitenotifier.h"
+#include "site/tablecsv.h"
+#include "ui/batchassigndialog.h"
+#include "ui/webpageopener.h"
+#include "widgets/toasthintwidget.h"
+
+namespace {
+const QString kAssignText = QStringLiteral("Assign addresses...");
+const QString kCopyText = QStringLiteral("Copy");
+const QString kWebPageText = QStringLiteral("Open web page");
+const QString kSelectFirst = QStringLiteral("Select cameras");
+} // namespace
+
+RowActions::RowActions(QTableWidget *pTable, SiteModel *pSite, QObject *parent)
+    : QObject(parent)
+    , m_pTable(pTable)
+    , m_pSite(pSite)
+{
+    connect(m_pSite->notifier(), &SiteNotifier::sigPlanDropped, this, [this] {
+        if (m_pBatchDialog)
+            m_pBatchDialog->hide();
+    });
+}
+
+void RowActions::showMenu(const QPoint &pos, bool bAssignEnabled)
+{
+    const DeviceRow *pRow = m_pSite->rows().at(m_pTable->rowAt(pos.y()));
+    QMenu menu(m_pTable);
+    menu.addAction(kAssignText, this, &RowActions::openBatchDialog)->setEnabled(bAssignEnabled);
+    menu.addAction(kCopyText, this, &RowActions::copy);
+    const QString strAddress = pRow ? pRow->address() : QString();
+    QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { WebPageOpener::open(strAddress); });
+    pPage->setEnabled(pRow && WebPageOpener::canOpen(strAddress));
+    menu.exec(m_pTable->viewport()->mapToGlobal(pos));
+}
+
+void RowActions::copy()
+{
+    QList<QStringList> listLines{deviceCsvHeader()};
+    for (int nIndex : chosenRows())
+        listLines.append(deviceCsvLine(m_pSite->rows().at(nIndex)));
+    QGuiApplication::clipboard()->setText(tableCsv(listLines));
+}
+
+// The selected rows that may be written take part; the others are listed with the reason.
+void RowActions::openBatchDialog()
+{
+    if (m_pTable->selectionModel()->selectedRows().isEmpty()) {
+        ToastHintWidget::getInstance()->showTips(ToastFailure, kSelectFirst);
+        return;
+    }
+    QList<quint64> listRowIds;
+    for (int nIndex : chosenRows())
+        listRowIds.append(m_pSite->rows().at(nIndex)->id());
+    if (!m_pBatchDialog) {
+        m_pBatchDialog = new BatchAssignDialog(m_pTable->window());
+        connect(m_pBatchDialog, &BatchAssignDialog::sigAssign, m_pSite, &SiteModel::startBatch);
+        connect(m_pBatchDialog, &BatchAssignDialog::sigClosed, m_pSite, &SiteModel::closePlan);
+    }
+    const BatchAssignment::PlanInput_S stInput = m_pSite->openPlan(listRowIds);
+    m_pBatchDialog->open(stInput.listCameras, stInput.listLeftOut, stInput.setHeld, stInput.strStart,
+                         stInput.strMask, stInput.strGateway);
+}
+
+QList<int> RowActions::chosenRows() const
+{
+    QList<int> listRows;
+    const QModelIndexList listSelected = m_pTable->selectionModel()->selectedRows();
+    for (const QModelIndex &index : listSelected) {
+        if (!m_pTable->isRowHidden(index.row()))
+            listRows.append(index.row());
+    }
+    if (listRows.isEmpty()) {
+        for (int nIndex = 0; nIndex < m_pTable->rowCount(); ++nIndex) {
+            if (!m_pTable->isRowHidden(nIndex))
+                listRows.append(nIndex);
+        }
+    }
+    std::sort(listRows.begin(), listRows.end());
+    return listRows;
+}

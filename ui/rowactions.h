@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class BatchAssignDialog;
+class QPoint;
+class QTableWidget;
+class SiteModel;
+
+/**
+ * What the rows' context menu offers for the chosen rows of the device table (the selected
+ * rows that are shown, or every shown row when none is selected): copying them as CSV with
+ * their states, a row's web page, and readdressing them with a batch plan, whose question
+ * lies over the whole window and closes when a search ends the plan.
+ */
+class RowActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    RowActions(QTableWidget *pTable, SiteModel *pSite, QObject *parent = nullptr);
+
+    /// The context menu at @p pos in the table's viewport; "Assign addresses..." only when
+    /// @p bAssignEnabled.
+    void showMenu(const QPoint &pos, bool bAssignEnabled);
+    /// Puts the chosen rows on the clipboard as CSV.
+    void copy();
+    /// The batch plan's question for the selected rows, or a toast asking to select some.
+    void openBatchDialog();
+
+private:
+    QList<int> chosenRows() const;
+
+    QTableWidget *m_pTable = nullptr;
+    SiteModel *m_pSite = nullptr;
+    BatchAssignDialog *m_pBatchDialog = nullptr;
+};
