@@ -99,8 +99,8 @@ void SiteModel::noteRequestFinished(quint64 nRequest, const QString &strIp, int 
 
 bool SiteModel::search(const QString &strLocalIp)
 {
-    if (m_pSearch->isSearching() || !searchBlocker().isEmpty()) {
-        qDebug() << "search refused:" << searchBlocker();
+    if (m_pSearch->isSearching() || !workUnderWay().isEmpty()) {
+        qDebug() << "search refused:" << workUnderWay();
         return false;
     }
     if (m_bPlanOpen) {
@@ -124,15 +124,19 @@ bool SiteModel::canSearch() const
     return !m_pSearch->isSearching() && !m_bPlanOpen && searchBlocker().isEmpty();
 }
 
-// A search would end the watches and the rows under a write or a batch.
 QString SiteModel::searchBlocker() const
+{
+    const QString strWork = workUnderWay();
+    return strWork.isEmpty() && m_bPlanOpen ? kPlanOpen : strWork;
+}
+
+// A search would end the rows under a write or a batch.
+QString SiteModel::workUnderWay() const
 {
     if (m_pBatchRun->isRunning())
         return kBatchRunning;
     const QStringList listWrites = m_ledger.pendingSaveAddresses();
-    if (!listWrites.isEmpty())
-        return kWritesInFlight.arg(listWrites.join(kAddressSeparator));
-    return m_bPlanOpen ? kPlanOpen : QString();
+    return listWrites.isEmpty() ? QString() : kWritesInFlight.arg(listWrites.join(kAddressSeparator));
 }
 
 bool SiteModel::isSearching() const

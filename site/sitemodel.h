@@ -91,6 +91,7 @@ public:
     SiteSummary_S summary() const;
 
 private:
+    QString workUnderWay() const;
     bool dropStaleReply(const char *szWhat, const QString &strIp) const;
     void notifyChanged(const QList<DeviceRow *> &listRows);
 
