@@ -18,6 +18,7 @@ const QString kBatchWriting = QStringLiteral("Batch: writing %1 cameras");
 const QString kBatchNote = QStringLiteral("Batch: %1");
 const QString kBatchDone = QStringLiteral("Batch done");
 const QString kBatchFailed = QStringLiteral("Batch: failures");
+const QString kBatchCancelled = QStringLiteral("Batch cancelled");
 } // namespace
 
 BatchAssignment::BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &batch, SiteNotifier &notifier,
@@ -30,6 +31,10 @@ BatchAssignment::BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &
 {
     connect(&m_batch, &BatchRun::sigWrite, &m_save, &SaveFlow::sendWrite);
     connect(&m_batch, &BatchRun::sigFinished, this, &BatchAssignment::finish);
+    connect(&m_batch, &BatchRun::sigSkipped, this, [this](quint64 nRowId) {
+        if (DeviceRow *pRow = m_rows.find(nRowId))
+            m_save.restore(pRow);
+    });
 }
 
 BatchAssignment::PlanInput_S BatchAssignment::planFor(const QList<quint64> &listRowIds) const
@@ -118,18 +123,22 @@ QSet<QString> BatchAssignment::heldAddresses() const
 {
     QSet<QString> setHeld;
     for (const DeviceRow *pRow : m_rows.rows())
-        setHeld << pRow->address() << pRow->record().strIPAddr;
+        setHeld << pRow->address() << pRow->record().strIPAddr << pRow->claimedAddress();
     const QStringList listOwn = LocalAddresses::searchable();
     setHeld.unite(QSet<QString>(listOwn.cbegin(), listOwn.cend()));
     setHeld.remove(QString());
     return setHeld;
 }
 
-void BatchAssignment::finish(const QString &strSummary, bool bAllBack)
+// A cancel is the user's own choice: only failures make the toast a failure's.
+void BatchAssignment::finish(const QString &strSummary, bool bFailures)
 {
     qDebug() << "finishBatch:" << strSummary;
     m_strNote = kBatchNote.arg(strSummary);
     emit m_notifier.sigSearchStateChanged();
     emit m_notifier.sigStatusChanged();
-    emit m_notifier.sigToast(bAllBack ? ToastSuccess : ToastFailure, bAllBack ? kBatchDone : kBatchFailed);
+    if (bFailures)
+        emit m_notifier.sigToast(ToastFailure, kBatchFailed);
+    else
+        emit m_notifier.sigToast(ToastSuccess, m_batch.wasCancelled() ? kBatchCancelled : kBatchDone);
 }

@@ -56,7 +56,7 @@ public:
 private:
     QString refusal(const DeviceRow *pRow) const;
     QSet<QString> heldAddresses() const;
-    void finish(const QString &strSummary, bool bAllBack);
+    void finish(const QString &strSummary, bool bFailures);
 
     DeviceRowList &m_rows;
     SaveFlow &m_save;

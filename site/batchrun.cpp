@@ -47,11 +47,18 @@ void BatchRun::cancel()
     if (!m_bRunning)
         return;
     m_bCancelled = true;
-    for (auto it = m_hashStages.begin(); it != m_hashStages.end(); ++it) {
-        if (it.value() == Stage::Waiting)
-            it.value() = Stage::Skipped;
+    for (quint64 nRowId : qAsConst(m_listOrder)) {
+        if (m_hashStages.value(nRowId) != Stage::Waiting)
+            continue;
+        m_hashStages.insert(nRowId, Stage::Skipped);
+        emit sigSkipped(nRowId);
     }
     finishIfDone();
+}
+
+bool BatchRun::wasCancelled() const
+{
+    return m_bCancelled;
 }
 
 bool BatchRun::isRunning() const
@@ -107,8 +114,7 @@ void BatchRun::finishIfDone()
     if (std::any_of(m_hashStages.cbegin(), m_hashStages.cend(), isUnderWay))
         return;
     m_bRunning = false;
-    const bool bAllBack = !m_bCancelled && !m_hashStages.values().contains(Stage::Failed);
-    emit sigFinished(summary(), bAllBack);
+    emit sigFinished(summary(), m_hashStages.values().contains(Stage::Failed));
 }
 
 QString BatchRun::summary() const

@@ -29,8 +29,11 @@ public:
 
     /// Starts writing @p listWrites (row id and the record to write, strIp the address now).
     void start(const QList<QPair<quint64, DevInfo_S>> &listWrites);
-    /// Sends no further write; those sent are still followed to their end.
+    /// Sends no further write (sigSkipped for each camera not written); those sent are still
+    /// followed to their end.
     void cancel();
+    /// True when the last batch was cancelled.
+    bool wasCancelled() const;
     /// True from start() until the summary.
     bool isRunning() const;
     /// True when row @p nRowId is one of the batch's cameras not yet done.
@@ -44,8 +47,10 @@ public:
 signals:
     /// Write @p stWrite to the camera of row @p nRowId now.
     void sigWrite(quint64 nRowId, DevInfo_S stWrite);
-    /// Every camera of the batch is done; @p bAllBack when each one is back.
-    void sigFinished(QString strSummary, bool bAllBack);
+    /// The camera of row @p nRowId will not be written: the batch was cancelled before it.
+    void sigSkipped(quint64 nRowId);
+    /// Every camera of the batch is done; @p bFailures when any of them failed.
+    void sigFinished(QString strSummary, bool bFailures);
 
 private:
     enum class Stage { Waiting, Writing, Watching, Back, Failed, Skipped };

@@ -173,3 +173,18 @@ void DeviceRow::setSaveTip(const QString &strTip)
 {
     m_strSaveTip = strTip;
 }
+
+bool DeviceRow::canSave() const
+{
+    return isAnswered() && !rowStateLeavesAddressInDoubt(m_state);
+}
+
+QString DeviceRow::claimedAddress() const
+{
+    return m_strClaimed;
+}
+
+void DeviceRow::setClaimedAddress(const QString &strAddress)
+{
+    m_strClaimed = strAddress;
+}

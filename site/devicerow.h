@@ -87,6 +87,12 @@ public:
     /// Why "Save" refuses this row, as its tooltip says; empty when it does not.
     QString saveTip() const;
     void setSaveTip(const QString &strTip);
+    /// True when "Save" may be pressed: the settings arrived and the address is not in doubt.
+    bool canSave() const;
+    /// The address a write may have given the camera, until the write is known to have failed:
+    /// every plan keeps clear of it. Empty when none.
+    QString claimedAddress() const;
+    void setClaimedAddress(const QString &strAddress);
 
 private:
     quint64 m_nId = 0;
@@ -100,4 +106,5 @@ private:
     QString m_strAddressTip;
     bool m_bShared = false;
     QString m_strSaveTip;
+    QString m_strClaimed;
 };

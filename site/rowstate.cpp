@@ -17,6 +17,9 @@ const QHash<int, const char *> s_hashNames = {
     {int(RowState::Back), "back at its new address"},
     {int(RowState::NotSeen), "not seen at its new address"},
     {int(RowState::NotWritten), "not written"},
+    {int(RowState::Unknown), "outcome unknown"},
+    {int(RowState::OtherCamera), "another camera answers at the new address"},
+    {int(RowState::RebootRefused), "reboot refused"},
 };
 
 } // namespace
@@ -29,4 +32,18 @@ QString rowStateName(RowState state)
 bool rowStateIsUnanswered(RowState state)
 {
     return state == RowState::NoAnswer || state == RowState::Unreadable || state == RowState::TooLarge;
+}
+
+bool rowStateLeavesAddressInDoubt(RowState state)
+{
+    switch (state) {
+    case RowState::Saving:
+    case RowState::Rebooting:
+    case RowState::NotSeen:
+    case RowState::Unknown:
+    case RowState::OtherCamera:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -128,6 +128,7 @@ void SaveFlow::sendWrite(quint64 nRowId, const DevInfo_S &stSent)
 {
     if (DeviceRow *pRow = m_rows.find(nRowId)) {
         m_ledger.beginSave(nRowId, stSent);
+        pRow->setClaimedAddress(stSent.strIPAddr);
         setState(pRow, RowState::Saving, kWriting.arg(stSent.strIPAddr));
     }
     emit m_notifier.sigSetEthInfo(stSent.strIp, networkFieldsOf(stSent));
@@ -255,6 +256,8 @@ void SaveFlow::settle(DeviceRow *pRow, bool bWritten)
     const DevInfo_S stSaved = m_ledger.takePendingSave(pRow->id());
     if (bWritten)
         pRow->record() = stSaved;
+    else
+        pRow->setClaimedAddress(QString());
     emit m_notifier.sigSearchStateChanged();
 }
 

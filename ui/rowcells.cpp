@@ -24,6 +24,7 @@ const QString kCancel = QStringLiteral("Cancel");
 const QString kSaveName = QStringLiteral("saveBtn%1");
 const QString kCancelName = QStringLiteral("cancelBtn%1");
 const QString kStateTip = QStringLiteral("%1: %2");
+const QString kInDoubt = QStringLiteral("The camera's address is in doubt until a search finds it: %1");
 
 // Marks the program's own writes to cells and switches for as long as it lives.
 class ProgramWrite
@@ -160,9 +161,10 @@ void RowCells::writeRow(const DeviceRow *pRow)
     if (QWidget *pCell = m_pTable->cellWidget(nIndex, ColDhcp))
         pCell->findChild<ToggleSwitch *>()->setChecked(pRow->shown().bDhcp);
     if (QWidget *pCell = m_pTable->cellWidget(nIndex, ColOperation)) {
-        for (CTextButton *pButton : pCell->findChildren<CTextButton *>())
-            pButton->setEnabled(pRow->isAnswered());
-        pCell->findChild<CTextButton *>(kSaveName.arg(nIndex))->setToolTip(pRow->saveTip());
+        auto *pSave = pCell->findChild<CTextButton *>(kSaveName.arg(nIndex));
+        pSave->setEnabled(pRow->canSave());
+        pSave->setToolTip(pRow->isAnswered() && !pRow->canSave() ? kInDoubt.arg(pNo->toolTip()) : pRow->saveTip());
+        pCell->findChild<CTextButton *>(kCancelName.arg(nIndex))->setEnabled(pRow->isAnswered());
     }
 }
 

@@ -23,6 +23,9 @@ const QHash<int, QColor> s_hashColors = {
     {int(RowState::Back), QColor("#2EB872")},
     {int(RowState::NotSeen), QColor("#E5484D")},
     {int(RowState::NotWritten), QColor("#E5484D")},
+    {int(RowState::Unknown), QColor("#F5A623")},
+    {int(RowState::OtherCamera), QColor("#E5484D")},
+    {int(RowState::RebootRefused), QColor("#E5484D")},
 };
 } // namespace
 
