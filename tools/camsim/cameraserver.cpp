@@ -21,6 +21,12 @@ constexpr qint64 kMiB = 1024 * 1024;
 const QByteArray kBrokenJson = "{\"nRetVal\":0,\"stValue\":{\"stEth\":[{\"szIPAddr\":\"10.";
 const QString kSetEnv = QStringLiteral("SetEnv");
 
+// The REPLY line's field naming a camera's hostile mode.
+QString hostileField(HostileMode eMode)
+{
+    return QStringLiteral("hostile=") + hostileModeName(eMode);
+}
+
 } // namespace
 
 CameraServer::CameraServer(const QString &strAddress, const CamSimConfig_S &stConfig, CameraFleet *pFleet, RequestLog *pLog,
@@ -172,7 +178,7 @@ void CameraServer::answerHostile(HttpConnection *pConnection, SimCamera_S &stCam
                                  const AjaxCommand_S &stCommand)
 {
     const QString strCamera = cameraLabel(stCamera.nIndex);
-    const QString strMode = QStringLiteral("hostile=") + hostileModeName(stCamera.eHostile);
+    const QString strMode = hostileField(stCamera.eHostile);
     switch (stCamera.eHostile) {
     case HostileMode::RandomBytes:
         logReply(strCamera, stCommand.strCmd, 0, strMode + answerRandomBytes(pConnection));
@@ -266,7 +272,7 @@ void CameraServer::answerNormally(HttpConnection *pConnection, SimCamera_S &stCa
     QString strDetail = QStringLiteral("body=") + RequestLog::escaped(stReply.baBody);
     if (bTrickle) {
         pConnection->trickle(HttpConnection::serialise(stReply, false), m_stConfig.nTrickleMs);
-        strDetail += QStringLiteral(" hostile=trickle");
+        strDetail += QLatin1Char(' ') + hostileField(HostileMode::Trickle);
     } else {
         pConnection->sendReply(stReply);
     }
@@ -287,7 +293,7 @@ void CameraServer::dropAfterSetEnv(HttpConnection *pConnection, SimCamera_S &stC
     const QString strBefore = stCamera.strIPAddr;
     const HttpReply_S stReply = AjaxHandler::execute(stCommand, stCamera, bReboot);
     pConnection->dropWithoutAnswer();
-    logReply(cameraLabel(stCamera.nIndex), stCommand.strCmd, 0, QStringLiteral("hostile=") + hostileModeName(stCamera.eHostile));
+    logReply(cameraLabel(stCamera.nIndex), stCommand.strCmd, 0, hostileField(stCamera.eHostile));
     if (stReply.nStatus == HttpStatus::kOk)
         logSetEnv(stCamera, strBefore);
 }
