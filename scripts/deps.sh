@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qtbase5-dev qtbase5-dev-tools libqt5network5
-          xvfb xdotool imagemagick iproute2 fonts-dejavu-core procps)
+          xvfb xdotool imagemagick iproute2 nftables fonts-dejavu-core procps)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs inside the lab's tool namespace: the namespace holds only lo and the lab link, a
-# multicast search crosses the link, and a camera answers "GetEnv" over HTTP.
+# multicast search crosses the link, a camera answers "GetEnv" over HTTP, and the silent
+# host resolves but never answers TCP.
 set -uo pipefail
 
 readonly GETENV_QUERY='szCmd=%7B%22GetEnv%22%3A%7B%22NetWork%22%3A%7B%22nChannel%22%3A-1%7D%7D%7D'
@@ -57,8 +58,19 @@ camera_answers_http() {
     grep -q "^REQ cam=0 ip=$first cmd=GetEnv method=GET target=/ajaxcom?$GETENV_QUERY body= " "$KESTROVA_LAB_LOG"
 }
 
+# A connection attempt gets no answer at all (neither accepted nor refused) while ARP has
+# resolved the address: the neighbour entry is complete and was not pinned.
+silent_host_resolves_but_never_answers() {
+    local host=$KESTROVA_LAB_SILENT_HOSTS
+    timeout 2 bash -c 'exec 3<>"/dev/tcp/$0/80"' "$host" 2>/dev/null
+    local status=$?
+    ((status == 124)) || { echo "connection attempt ended with $status, not unanswered"; return 1; }
+    ip neigh show "$host" | grep -Eq ' lladdr [0-9a-f:]+ (REACHABLE|STALE|DELAY|PROBE) *$' || { ip neigh show "$host"; return 1; }
+}
+
 check "the tool namespace has only lo and $KESTROVA_LAB_TOOL_IF" only_lab_interfaces
 check "the tool namespace has only the lab addresses" only_lab_addresses
 check "a multicast search crosses the link and every camera replies" search_crosses_link
 check "camera 0 answers GetEnv over HTTP and logs the request" camera_answers_http
+check "the silent host resolves but never answers TCP" silent_host_resolves_but_never_answers
 exit $((failures > 0))

@@ -107,6 +107,12 @@ QByteArray dechunked(const QByteArray &baChunked)
     return baBody;
 }
 
+// The first "stEth" record of a "GetEnv" answer.
+QJsonObject ethOf(const QJsonObject &objBody)
+{
+    return objBody.value("stValue").toObject().value("stEth").toArray().first().toObject();
+}
+
 } // namespace
 
 class TestCamSim : public QObject
@@ -135,6 +141,14 @@ private slots:
     void hostileSearchReplies();
     void hostileHttpAnswers_data();
     void hostileHttpAnswers();
+    void connectionStaysWithItsCamera_data();
+    void connectionStaysWithItsCamera();
+    void closeAfterReply_data();
+    void closeAfterReply();
+    void rebootStatus_data();
+    void rebootStatus();
+    void setEnvDropAppliesAndAnswersNothing();
+    void factoryCamerasServeOneAtATime();
     void camerasAreDeterministicFromTheSeed();
     void invalidOptionsAreRefused_data();
     void invalidOptionsAreRefused();
@@ -149,6 +163,8 @@ private:
     HttpResult_S command(const QString &strCmd, const QString &strAddress, const QByteArray &baJson);
     QNetworkReply *sendCommand(const QString &strCmd, const QString &strAddress, const QByteArray &baJson);
     QByteArray rawExchange(const QString &strAddress, const QByteArray &baRequest, int nTimeoutMs = kAnswerTimeoutMs);
+    QList<RawAnswer_S> getEnvsOnOneConnection(const QString &strAddress, int nRequests);
+    QString cameraOfMac(const QString &strMac) const;
     QStringList cameraLinesOfRun(const QStringList &listExtra);
     void verifyPlausibleFlood(int nCount);
     void verifyOversizedBody(const RawAnswer_S &stAnswer, const QString &strFraming);
@@ -298,6 +314,39 @@ QByteArray TestCamSim::rawExchange(const QString &strAddress, const QByteArray &
         baAnswer += socket.readAll();
     }
     return baAnswer + socket.readAll();
+}
+
+// Sends up to nRequests keep-alive "GetEnv"s one after the other on one connection; stops
+// when the camera closes it.
+QList<RawAnswer_S> TestCamSim::getEnvsOnOneConnection(const QString &strAddress, int nRequests)
+{
+    const QByteArray baRequest = "GET /ajaxcom?szCmd=" + QUrl::toPercentEncoding(QString::fromLatin1(kGetEnvJson)) + " HTTP/1.1\r\n\r\n";
+    QList<RawAnswer_S> listAnswers;
+    QTcpSocket socket;
+    socket.connectToHost(strAddress, kHttpPort);
+    for (int nRequest = 0; nRequest < nRequests && socket.waitForConnected(kAnswerTimeoutMs); ++nRequest) {
+        socket.write(baRequest);
+        QByteArray baAnswer;
+        QElapsedTimer timer;
+        timer.start();
+        while (!baAnswer.endsWith('}') && socket.state() == QAbstractSocket::ConnectedState && timer.elapsed() < kAnswerTimeoutMs) {
+            socket.waitForReadyRead(50);
+            baAnswer += socket.readAll();
+        }
+        if (baAnswer.isEmpty())
+            break;
+        listAnswers << splitAnswer(baAnswer);
+    }
+    return listAnswers;
+}
+
+QString TestCamSim::cameraOfMac(const QString &strMac) const
+{
+    for (const QString &strLine : lines(QStringLiteral("CAMERA"))) {
+        if (strLine.contains(QStringLiteral(" mac=") + strMac + QLatin1Char(' ')))
+            return strLine.section(QLatin1Char(' '), 1, 1);
+    }
+    return QString();
 }
 
 QStringList TestCamSim::cameraLinesOfRun(const QStringList &listExtra)
@@ -745,6 +794,129 @@ void TestCamSim::verifyGzipBomb(const RawAnswer_S &stAnswer)
     QCOMPARE(stInflated.baBody.count(' '), stInflated.baBody.size());
 }
 
+void TestCamSim::connectionStaysWithItsCamera_data()
+{
+    QTest::addColumn<QString>("strMode");
+    QTest::addColumn<QStringList>("listExpected");
+    QTest::newRow("first") << "first" << QStringList {"cam=0", "cam=0", "cam=0", "cam=0", "cam=0", "cam=0"};
+    QTest::newRow("alternate") << "alternate" << QStringList {"cam=0", "cam=1", "cam=0", "cam=1", "cam=0", "cam=1"};
+    QTest::newRow("random") << "random" << QStringList {};
+}
+
+// Each connection to the shared address is served, request after request, by the camera
+// it reached: its MAC in every answer, its index in every REQ line.
+void TestCamSim::connectionStaysWithItsCamera()
+{
+    QFETCH(QString, strMode);
+    QFETCH(QStringList, listExpected);
+    QVERIFY(startSim({"--cameras", "3", "--shared-address", "--shared-serving", strMode}));
+    QStringList listServed;
+    for (int nConnection = 0; nConnection < 6; ++nConnection) {
+        const QList<RawAnswer_S> listAnswers = getEnvsOnOneConnection(camAddress(0), 2);
+        QCOMPARE(listAnswers.size(), 2);
+        const QString strMac = ethOf(QJsonDocument::fromJson(listAnswers.at(0).baBody).object()).value("szMacAddr").toString();
+        QCOMPARE(ethOf(QJsonDocument::fromJson(listAnswers.at(1).baBody).object()).value("szMacAddr").toString(), strMac);
+        listServed << cameraOfMac(strMac);
+    }
+    QTRY_COMPARE(lines(QStringLiteral("REQ")).size(), 12);
+    QStringList listLogged;
+    for (const QString &strLine : lines(QStringLiteral("REQ")))
+        listLogged << strLine.section(QLatin1Char(' '), 1, 1);
+    for (int nConnection = 0; nConnection < listServed.size(); ++nConnection)
+        QCOMPARE(listLogged.mid(2 * nConnection, 2), QStringList({listServed.at(nConnection), listServed.at(nConnection)}));
+    if (!listExpected.isEmpty())
+        QCOMPARE(listServed, listExpected);
+    else
+        QVERIFY2(listServed.contains("cam=0") && listServed.contains("cam=1"), qPrintable(listServed.join(' ')));
+}
+
+void TestCamSim::closeAfterReply_data()
+{
+    QTest::addColumn<QString>("strOption");
+    QTest::addColumn<int>("nCamera");
+    QTest::addColumn<bool>("bCloses");
+    QTest::newRow("every camera") << "--close-after-reply" << 0 << true;
+    QTest::newRow("the camera named") << "--close-after-reply:1" << 1 << true;
+    QTest::newRow("another camera") << "--close-after-reply:1" << 0 << false;
+}
+
+void TestCamSim::closeAfterReply()
+{
+    QFETCH(QString, strOption);
+    QFETCH(int, nCamera);
+    QFETCH(bool, bCloses);
+    QVERIFY(startSim({"--cameras", "2", strOption}));
+    QCOMPARE(cameraFields(nCamera).value("close-after-reply"), QString::fromLatin1(bCloses ? "on" : "off"));
+    const QList<RawAnswer_S> listAnswers = getEnvsOnOneConnection(camAddress(nCamera), 2);
+    QCOMPARE(listAnswers.size(), bCloses ? 1 : 2);
+    QCOMPARE(listAnswers.constFirst().nStatus, 200);
+    QCOMPARE(listAnswers.constFirst().baHead.contains("\r\nConnection: close"), bCloses);
+}
+
+void TestCamSim::rebootStatus_data()
+{
+    QTest::addColumn<QString>("strOption");
+    QTest::addColumn<int>("nRetVal");
+    QTest::newRow("refused") << "3:1" << 3;
+    QTest::newRow("another camera refuses") << "3:0" << 0;
+}
+
+void TestCamSim::rebootStatus()
+{
+    QFETCH(QString, strOption);
+    QFETCH(int, nRetVal);
+    QVERIFY(startSim({"--cameras", "2", "--reboot-status", strOption}));
+    QCOMPARE(command(QStringLiteral("Reboot"), camAddress(1), kRebootJson).objBody.value("nRetVal").toInt(), nRetVal);
+    if (nRetVal == 0)
+        QTRY_COMPARE(lines(QStringLiteral("REBOOT")).size(), 1);
+    QCOMPARE(command(QStringLiteral("GetEnv"), camAddress(1), kGetEnvJson).nStatus, nRetVal == 0 ? 0 : 200);
+    QCOMPARE(lines(QStringLiteral("REBOOT")).size(), nRetVal == 0 ? 1 : 0);
+}
+
+void TestCamSim::setEnvDropAppliesAndAnswersNothing()
+{
+    QVERIFY(startSim({"--cameras", "2", "--hostile", "setenv-drop:1"}));
+    const QByteArray baSetEnv = "POST /ajaxcom?szCmd="
+        + QUrl::toPercentEncoding(QString::fromLatin1(setEnvJson("127.77.0.63", "255.255.0.0", "127.77.0.1", 5)))
+        + " HTTP/1.1\r\nContent-Length: 0\r\n\r\n";
+    QTcpSocket socket;
+    socket.connectToHost(camAddress(1), kHttpPort);
+    QVERIFY(socket.waitForConnected(kAnswerTimeoutMs));
+    socket.write(baSetEnv);
+    QVERIFY(socket.waitForDisconnected(kAnswerTimeoutMs));
+    QVERIFY(socket.readAll().isEmpty());
+    QTRY_VERIFY(lastLine(QStringLiteral("REPLY")).endsWith(" cmd=SetEnv status=- hostile=setenv-drop"));
+    QVERIFY(lastLine(QStringLiteral("SETENV")).startsWith("SETENV cam=1 ip=127.77.0.11 was=127.77.0.11 now=127.77.0.63 "));
+    QCOMPARE(ethOf(command(QStringLiteral("GetEnv"), camAddress(1), kGetEnvJson).objBody).value("szIPAddr").toString(), "127.77.0.63");
+    QCOMPARE(command(QStringLiteral("Reboot"), camAddress(1), kRebootJson).baBody, QByteArray(R"({"nRetVal":0})"));
+    QTRY_COMPARE(lines(QStringLiteral("REBOOT")).size(), 1);
+}
+
+// The first factory camera serves the shared address; once it has rebooted onto another
+// one, nobody does for the handover time, then the next one does.
+void TestCamSim::factoryCamerasServeOneAtATime()
+{
+    const QString strFactory = QStringLiteral("127.77.0.50");
+    QVERIFY(startSim({"--cameras", "1", "--factory", "2", "--factory-address", strFactory, "--handover-ms", "600", "--reboot-ms", "200"}));
+    QCOMPARE(lines(QStringLiteral("FACTORY")), QStringList {"FACTORY ip=127.77.0.50 cameras=2 first=1 handover-ms=600"});
+    QStringList listTexts;
+    for (const QByteArray &baReply : search(3))
+        listTexts << searchRecordAddress(searchRecordFromBytes(baReply));
+    QCOMPARE(listTexts.count(strFactory), 2);
+    QCOMPARE(ethOf(command(QStringLiteral("GetEnv"), strFactory, kGetEnvJson).objBody).value("szMacAddr").toString(),
+             cameraFields(1).value("mac"));
+    QCOMPARE(command(QStringLiteral("SetEnv"), strFactory, setEnvJson("127.77.0.64", "255.255.0.0", "127.77.0.1", 5)).nStatus, 200);
+    QCOMPARE(command(QStringLiteral("Reboot"), strFactory, kRebootJson).nStatus, 200);
+    if (lines(QStringLiteral("HANDOVER")).isEmpty())
+        QVERIFY(rawExchange(strFactory, "GET / HTTP/1.1\r\n\r\n", kSilenceMs).isEmpty());
+    QTRY_COMPARE(lines(QStringLiteral("HANDOVER")), QStringList {"HANDOVER ip=127.77.0.50 from=1 to=2"});
+    QCOMPARE(ethOf(command(QStringLiteral("GetEnv"), strFactory, kGetEnvJson).objBody).value("szMacAddr").toString(),
+             cameraFields(2).value("mac"));
+    QTRY_COMPARE(lines(QStringLiteral("BACK")), QStringList {"BACK cam=1 ip=127.77.0.64"});
+    QCOMPARE(ethOf(command(QStringLiteral("GetEnv"), QStringLiteral("127.77.0.64"), kGetEnvJson).objBody).value("szMacAddr").toString(),
+             cameraFields(1).value("mac"));
+}
+
 void TestCamSim::camerasAreDeterministicFromTheSeed()
 {
     const QStringList listArguments {"--cameras", "40", "--seed", "7"};
@@ -769,6 +941,9 @@ void TestCamSim::invalidOptionsAreRefused_data()
     QTest::newRow("shared with one camera") << QStringList {"--interface", "lo", "--cameras", "1", "--shared-address"};
     QTest::newRow("unknown framing") << QStringList {"--interface", "lo", "--oversize-framing", "gzip"};
     QTest::newRow("bomb too large") << QStringList {"--interface", "lo", "--bomb-mb", "4096"};
+    QTest::newRow("unknown serving") << QStringList {"--interface", "lo", "--shared-serving", "last"};
+    QTest::newRow("closing camera out of range") << QStringList {"--interface", "lo", "--cameras", "2", "--close-after-reply:2"};
+    QTest::newRow("factory without address") << QStringList {"--interface", "lo", "--factory", "2"};
 }
 
 void TestCamSim::invalidOptionsAreRefused()

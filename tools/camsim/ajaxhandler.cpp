@@ -143,14 +143,14 @@ bool AjaxHandler::checkForm(const HttpRequest_S &stRequest, bool bInBody, AjaxCo
 
 HttpReply_S AjaxHandler::execute(const AjaxCommand_S &stCommand, SimCamera_S &stCamera, bool &bReboot)
 {
-    bReboot = stCommand.strCmd == kReboot;
+    bReboot = stCommand.strCmd == kReboot && stCamera.nRebootStatus == 0;
     if (stCommand.strCmd == kGetEnv)
         return getEnv(stCamera);
     if (stCommand.strCmd == kSetEnv)
         return setEnv(stCommand.objRoot, stCamera);
     if (stCommand.strCmd == kQueryVersion)
         return queryVersion(stCamera);
-    return retVal(0);
+    return retVal(stCamera.nRebootStatus);
 }
 
 HttpReply_S AjaxHandler::getEnv(const SimCamera_S &stCamera)

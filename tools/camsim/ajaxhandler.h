@@ -19,7 +19,8 @@ class AjaxHandler
 {
 public:
     static AjaxCommand_S parse(const HttpRequest_S &stRequest);
-    // Carries out a command parse() accepted; bReboot is set for "Reboot".
+    // Carries out a command parse() accepted; bReboot is set for a "Reboot" the camera
+    // accepts (its reboot status is 0).
     static HttpReply_S execute(const AjaxCommand_S &stCommand, SimCamera_S &stCamera, bool &bReboot);
     static HttpReply_S errorReply(int nStatus, const QString &strError);
     static HttpReply_S jsonReply(const QJsonObject &objBody);

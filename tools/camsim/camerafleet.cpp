@@ -31,10 +31,12 @@ quint32 versionNumber(QRandomGenerator &rng)
 } // namespace
 
 CameraFleet::CameraFleet(const CamSimConfig_S &stConfig)
-    : m_nSeed(stConfig.nSeed)
+    : m_strFactoryAddress(stConfig.nFactoryCameras > 0 ? stConfig.strFactoryAddress : QString())
+    , m_nSeed(stConfig.nSeed)
 {
     addRegularCameras(stConfig);
     addExtraCameras(stConfig);
+    addFactoryCameras(stConfig);
     applyHostileModes(stConfig);
     applyPerCameraValues(stConfig);
     chooseTrapAddress(stConfig);
@@ -45,21 +47,41 @@ SimCamera_S *CameraFleet::camera(int nIndex)
     return nIndex >= 0 && nIndex < m_listCameras.size() ? &m_listCameras[nIndex] : nullptr;
 }
 
-SimCamera_S *CameraFleet::httpOwner(const QString &strAddress)
+QList<int> CameraFleet::servingCameras(const QString &strAddress) const
 {
-    for (SimCamera_S &stCamera : m_listCameras) {
-        if (stCamera.strLiveAddress == strAddress && !stCamera.bRebooting && !stCamera.bHttpSilent)
-            return &stCamera;
+    if (!m_strFactoryAddress.isEmpty() && strAddress == m_strFactoryAddress) {
+        const bool bServed = m_nFactoryHolder != kNoCamera && canServe(m_listCameras.at(m_nFactoryHolder));
+        return bServed ? QList<int> {m_nFactoryHolder} : QList<int>();
     }
-    return nullptr;
+    QList<int> listCameras;
+    for (const SimCamera_S &stCamera : m_listCameras) {
+        if (stCamera.strLiveAddress == strAddress && canServe(stCamera))
+            listCameras << stCamera.nIndex;
+    }
+    return listCameras;
+}
+
+bool CameraFleet::canServe(const SimCamera_S &stCamera) const
+{
+    return !stCamera.bRebooting && !stCamera.bHttpSilent;
+}
+
+int CameraFleet::nextFactoryHolder() const
+{
+    for (const SimCamera_S &stCamera : m_listCameras) {
+        if (stCamera.strLiveAddress == m_strFactoryAddress && canServe(stCamera))
+            return stCamera.nIndex;
+    }
+    return kNoCamera;
 }
 
 QStringList CameraFleet::listeningAddresses() const
 {
     QStringList listAddresses;
     for (const SimCamera_S &stCamera : m_listCameras) {
-        if (!stCamera.bRebooting && !stCamera.bHttpSilent && !listAddresses.contains(stCamera.strLiveAddress))
-            listAddresses << stCamera.strLiveAddress;
+        const QString &strAddress = stCamera.strLiveAddress;
+        if (!listAddresses.contains(strAddress) && !servingCameras(strAddress).isEmpty())
+            listAddresses << strAddress;
     }
     return listAddresses;
 }
@@ -96,6 +118,14 @@ void CameraFleet::addExtraCameras(const CamSimConfig_S &stConfig)
     }
 }
 
+void CameraFleet::addFactoryCameras(const CamSimConfig_S &stConfig)
+{
+    for (int nCamera = 0; nCamera < stConfig.nFactoryCameras; ++nCamera)
+        m_listCameras << makeCamera(m_listCameras.size(), m_strFactoryAddress, stConfig);
+    if (stConfig.nFactoryCameras > 0)
+        m_nFactoryHolder = nextFactoryHolder();
+}
+
 void CameraFleet::applyHostileModes(const CamSimConfig_S &stConfig)
 {
     for (const auto &pairHostile : stConfig.listHostile) {
@@ -111,6 +141,10 @@ void CameraFleet::applyPerCameraValues(const CamSimConfig_S &stConfig)
             stCamera.nIndex, stConfig.hashSetEnvStatus.value(CamSimConfig_S::kAllCameras, 0));
         stCamera.nDelayMs = stConfig.hashDelayMs.value(
             stCamera.nIndex, stConfig.hashDelayMs.value(CamSimConfig_S::kAllCameras, 0));
+        stCamera.nRebootStatus = stConfig.hashRebootStatus.value(
+            stCamera.nIndex, stConfig.hashRebootStatus.value(CamSimConfig_S::kAllCameras, 0));
+        stCamera.bCloseAfterReply = stConfig.listCloseAfterReply.contains(stCamera.nIndex)
+            || stConfig.listCloseAfterReply.contains(CamSimConfig_S::kAllCameras);
     }
 }
 
@@ -157,9 +191,11 @@ QString CameraFleet::uniqueMac(QRandomGenerator &rng)
     return strMac;
 }
 
+// After the highest camera address, the factory address included even before its cameras
+// exist, so that an extra camera never lands on it.
 QString CameraFleet::nextFreeAddress() const
 {
-    quint32 nHighest = 0;
+    quint32 nHighest = Ipv4Text::toNumber(m_strFactoryAddress);
     for (const SimCamera_S &stCamera : m_listCameras)
         nHighest = qMax(nHighest, Ipv4Text::toNumber(stCamera.strLiveAddress));
     return Ipv4Text::fromNumber(nHighest + 1);

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "tools/camsim/ajaxhandler.h"
 #include "tools/camsim/camerafleet.h"
 #include "tools/camsim/gzipbomb.h"
@@ -12,11 +14,18 @@
 
 namespace {
 
-constexpr int kNoCamera = -1;
+constexpr int kNoCamera = CameraFleet::kNoCamera;
 constexpr int kRandomReplyBytes = 1024;
 constexpr int kMaxConnections = 256;
 constexpr qint64 kMiB = 1024 * 1024;
 const QByteArray kBrokenJson = "{\"nRetVal\":0,\"stValue\":{\"stEth\":[{\"szIPAddr\":\"10.";
+const QString kSetEnv = QStringLiteral("SetEnv");
+
+// The REPLY line's field naming a camera's hostile mode.
+QString hostileField(HostileMode eMode)
+{
+    return QStringLiteral("hostile=") + hostileModeName(eMode);
+}
 
 } // namespace
 
@@ -59,20 +68,64 @@ void CameraServer::slotNewConnection()
             pSocket->deleteLater();
             continue;
         }
-        auto *pConnection = new HttpConnection(pSocket, this);
-        connect(pConnection, &HttpConnection::sigRequest, this,
-                [this, pConnection](const HttpRequest_S &stRequest) { handleRequest(pConnection, stRequest); });
-        connect(pConnection, &HttpConnection::sigMalformed, this,
-                [this, pConnection](int nStatus, const QString &strReason, const QByteArray &baHead) {
-                    handleMalformed(pConnection, nStatus, strReason, baHead);
-                });
+        accept(pSocket);
+    }
+}
+
+void CameraServer::accept(QTcpSocket *pSocket)
+{
+    auto *pConnection = new HttpConnection(pSocket, this);
+    const int nCamera = chooseCamera();
+    const SimCamera_S *pCamera = m_pFleet->camera(nCamera);
+    if (pCamera && pCamera->bCloseAfterReply)
+        pConnection->setCloseAfterReply();
+    m_hashCameraOf.insert(pConnection, nCamera);
+    connect(pConnection, &QObject::destroyed, this, [this, pConnection]() { m_hashCameraOf.remove(pConnection); });
+    connect(pConnection, &HttpConnection::sigRequest, this,
+            [this, pConnection](const HttpRequest_S &stRequest) { handleRequest(pConnection, stRequest); });
+    connect(pConnection, &HttpConnection::sigMalformed, this,
+            [this, pConnection](int nStatus, const QString &strReason, const QByteArray &baHead) {
+                handleMalformed(pConnection, nStatus, strReason, baHead);
+            });
+}
+
+// The camera a new connection reaches, as --shared-serving says; kNoCamera when none can.
+int CameraServer::chooseCamera()
+{
+    const QList<int> listCameras = m_pFleet->servingCameras(m_strAddress);
+    if (listCameras.isEmpty())
+        return kNoCamera;
+    switch (m_stConfig.eServing) {
+    case ServingMode::Alternate: {
+        const auto it = std::upper_bound(listCameras.cbegin(), listCameras.cend(), m_nLastServed);
+        m_nLastServed = it == listCameras.cend() ? listCameras.constFirst() : *it;
+        return m_nLastServed;
+    }
+    case ServingMode::Random:
+        return listCameras.at(int(m_random.bounded(quint32(listCameras.size()))));
+    case ServingMode::First:
+        break;
+    }
+    return listCameras.constFirst();
+}
+
+int CameraServer::cameraOf(HttpConnection *pConnection) const
+{
+    return m_hashCameraOf.value(pConnection, kNoCamera);
+}
+
+void CameraServer::closeConnectionsOf(int nCamera)
+{
+    for (auto it = m_hashCameraOf.cbegin(); it != m_hashCameraOf.cend(); ++it) {
+        if (it.value() == nCamera)
+            it.key()->closeGracefully();
     }
 }
 
 void CameraServer::handleRequest(HttpConnection *pConnection, const HttpRequest_S &stRequest)
 {
-    const SimCamera_S *pCamera = m_pFleet->httpOwner(m_strAddress);
-    const int nCamera = pCamera ? pCamera->nIndex : kNoCamera;
+    const int nCamera = cameraOf(pConnection);
+    const SimCamera_S *pCamera = m_pFleet->camera(nCamera);
     const AjaxCommand_S stCommand = AjaxHandler::parse(stRequest);
     m_pLog->write(QStringLiteral("REQ"), {{QStringLiteral("cam"), cameraLabel(nCamera)},
                                           {QStringLiteral("ip"), m_strAddress},
@@ -91,8 +144,7 @@ void CameraServer::handleRequest(HttpConnection *pConnection, const HttpRequest_
 
 void CameraServer::handleMalformed(HttpConnection *pConnection, int nStatus, const QString &strReason, const QByteArray &baHead)
 {
-    const SimCamera_S *pCamera = m_pFleet->httpOwner(m_strAddress);
-    const QString strCamera = cameraLabel(pCamera ? pCamera->nIndex : kNoCamera);
+    const QString strCamera = cameraLabel(cameraOf(pConnection));
     m_pLog->write(QStringLiteral("BAD"), {{QStringLiteral("cam"), strCamera},
                                           {QStringLiteral("ip"), m_strAddress},
                                           {QStringLiteral("status"), QString::number(nStatus)},
@@ -112,7 +164,10 @@ void CameraServer::answer(HttpConnection *pConnection, int nCamera, const HttpRe
         logReply(cameraLabel(nCamera), stCommand.strCmd, HttpStatus::kNotFound, QStringLiteral("body=") + RequestLog::escaped(stReply.baBody));
         return;
     }
-    if (pCamera->eHostile == HostileMode::None || pCamera->eHostile == HostileMode::BadAddress
+    const bool bDropsSetEnv = pCamera->eHostile == HostileMode::SetEnvDrop;
+    if (bDropsSetEnv && stCommand.strCmd == kSetEnv && stCommand.nErrorStatus == 0)
+        dropAfterSetEnv(pConnection, *pCamera, stCommand);
+    else if (pCamera->eHostile == HostileMode::None || pCamera->eHostile == HostileMode::BadAddress || bDropsSetEnv
         || pCamera->eHostile == HostileMode::Flood || pCamera->eHostile == HostileMode::PlausibleFlood)
         answerNormally(pConnection, *pCamera, stCommand, false);
     else
@@ -123,7 +178,7 @@ void CameraServer::answerHostile(HttpConnection *pConnection, SimCamera_S &stCam
                                  const AjaxCommand_S &stCommand)
 {
     const QString strCamera = cameraLabel(stCamera.nIndex);
-    const QString strMode = QStringLiteral("hostile=") + hostileModeName(stCamera.eHostile);
+    const QString strMode = hostileField(stCamera.eHostile);
     switch (stCamera.eHostile) {
     case HostileMode::RandomBytes:
         logReply(strCamera, stCommand.strCmd, 0, strMode + answerRandomBytes(pConnection));
@@ -217,23 +272,45 @@ void CameraServer::answerNormally(HttpConnection *pConnection, SimCamera_S &stCa
     QString strDetail = QStringLiteral("body=") + RequestLog::escaped(stReply.baBody);
     if (bTrickle) {
         pConnection->trickle(HttpConnection::serialise(stReply, false), m_stConfig.nTrickleMs);
-        strDetail += QStringLiteral(" hostile=trickle");
+        strDetail += QLatin1Char(' ') + hostileField(HostileMode::Trickle);
     } else {
         pConnection->sendReply(stReply);
     }
     logReply(cameraLabel(stCamera.nIndex), stCommand.strCmd, stReply.nStatus, strDetail);
-    if (stCommand.strCmd == QLatin1String("SetEnv") && stReply.nStatus == HttpStatus::kOk && stCamera.nSetEnvStatus == 0)
-        m_pLog->write(QStringLiteral("SETENV"), {{QStringLiteral("cam"), cameraLabel(stCamera.nIndex)},
-                                                 {QStringLiteral("ip"), m_strAddress},
-                                                 {QStringLiteral("was"), strBefore},
-                                                 {QStringLiteral("now"), stCamera.strIPAddr},
-                                                 {QStringLiteral("mask"), stCamera.strSubMask},
-                                                 {QStringLiteral("gateway"), stCamera.strGateway},
-                                                 {QStringLiteral("byValid"), QString::number(stCamera.nByValid)},
-                                                 {QStringLiteral("dns1"), RequestLog::escaped(stCamera.strDns1.toUtf8())},
-                                                 {QStringLiteral("dns2"), RequestLog::escaped(stCamera.strDns2.toUtf8())}});
-    if (bReboot)
+    if (stCommand.strCmd == kSetEnv && stReply.nStatus == HttpStatus::kOk)
+        logSetEnv(stCamera, strBefore);
+    if (bReboot) {
+        // The answer leaves before the camera goes, as a real camera answers, then reboots.
+        pConnection->flush();
         emit sigRebootRequested(stCamera.nIndex);
+    }
+}
+
+// The settings change as an answered "SetEnv" changes them; the answer never comes.
+void CameraServer::dropAfterSetEnv(HttpConnection *pConnection, SimCamera_S &stCamera, const AjaxCommand_S &stCommand)
+{
+    bool bReboot = false;
+    const QString strBefore = stCamera.strIPAddr;
+    const HttpReply_S stReply = AjaxHandler::execute(stCommand, stCamera, bReboot);
+    pConnection->dropWithoutAnswer();
+    logReply(cameraLabel(stCamera.nIndex), stCommand.strCmd, 0, hostileField(stCamera.eHostile));
+    if (stReply.nStatus == HttpStatus::kOk)
+        logSetEnv(stCamera, strBefore);
+}
+
+void CameraServer::logSetEnv(const SimCamera_S &stCamera, const QString &strBefore)
+{
+    if (stCamera.nSetEnvStatus != 0)
+        return;
+    m_pLog->write(QStringLiteral("SETENV"), {{QStringLiteral("cam"), cameraLabel(stCamera.nIndex)},
+                                             {QStringLiteral("ip"), m_strAddress},
+                                             {QStringLiteral("was"), strBefore},
+                                             {QStringLiteral("now"), stCamera.strIPAddr},
+                                             {QStringLiteral("mask"), stCamera.strSubMask},
+                                             {QStringLiteral("gateway"), stCamera.strGateway},
+                                             {QStringLiteral("byValid"), QString::number(stCamera.nByValid)},
+                                             {QStringLiteral("dns1"), RequestLog::escaped(stCamera.strDns1.toUtf8())},
+                                             {QStringLiteral("dns2"), RequestLog::escaped(stCamera.strDns2.toUtf8())}});
 }
 
 // strDetail is one or more ready key=value fields.

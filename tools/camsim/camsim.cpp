@@ -15,6 +15,16 @@ QString versionText(quint32 dwVersion)
     return QStringLiteral("V%1.%2.%3").arg((dwVersion >> 16) & 0xFF).arg((dwVersion >> 8) & 0xFF).arg(dwVersion & 0xFF);
 }
 
+QString onOff(bool bOn)
+{
+    return bOn ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+QString cameraText(int nCamera)
+{
+    return nCamera == CameraFleet::kNoCamera ? QStringLiteral("-") : QString::number(nCamera);
+}
+
 } // namespace
 
 CamSim::CamSim(const CamSimConfig_S &stConfig, QObject *pParent)
@@ -67,10 +77,14 @@ void CamSim::printCameras()
                           .arg(stCamera.dwAFVersion)
                           .arg(versionText(stCamera.dwCamVersion), versionText(stCamera.dwArmVersion),
                                versionText(stCamera.dwAFVersion), hostileModeName(stCamera.eHostile))
-                    + QStringLiteral(" http=%1 setenv-status=%2 delay-ms=%3")
-                          .arg(stCamera.bHttpSilent ? QStringLiteral("off") : QStringLiteral("on"))
-                          .arg(stCamera.nSetEnvStatus).arg(stCamera.nDelayMs));
+                    + QStringLiteral(" http=%1 setenv-status=%2 delay-ms=%3 reboot-status=%4 close-after-reply=%5")
+                          .arg(onOff(!stCamera.bHttpSilent)).arg(stCamera.nSetEnvStatus).arg(stCamera.nDelayMs)
+                          .arg(stCamera.nRebootStatus).arg(onOff(stCamera.bCloseAfterReply)));
     }
+    if (!m_fleet.factoryAddress().isEmpty())
+        m_log.write(QStringLiteral("FACTORY ip=%1 cameras=%2 first=%3 handover-ms=%4")
+                        .arg(m_fleet.factoryAddress()).arg(m_stConfig.nFactoryCameras).arg(m_fleet.factoryHolder())
+                        .arg(m_stConfig.nHandoverMs));
     if (!m_fleet.trapAddress().isEmpty())
         m_log.write(QStringLiteral("TRAP ip=%1 port=%2").arg(m_fleet.trapAddress()).arg(m_stConfig.nHttpPort));
 }
@@ -117,7 +131,11 @@ void CamSim::slotRebootRequested(int nCamera)
     pCamera->bRebooting = true;
     m_log.write(QStringLiteral("REBOOT cam=%1 from=%2 to=%3 silent-ms=%4")
                     .arg(nCamera).arg(pCamera->strLiveAddress, pCamera->strIPAddr).arg(m_stConfig.nRebootMs));
+    for (CameraServer *pServer : qAsConst(m_hashServers))
+        pServer->closeConnectionsOf(nCamera);
     openListeners();
+    if (nCamera == m_fleet.factoryHolder() && pCamera->strIPAddr != m_fleet.factoryAddress())
+        leaveFactoryAddress(nCamera);
     QTimer::singleShot(m_stConfig.nRebootMs, this, [this, nCamera]() { finishReboot(nCamera); });
 }
 
@@ -128,6 +146,22 @@ void CamSim::finishReboot(int nCamera)
     pCamera->bRebooting = false;
     openListeners();
     m_log.write(QStringLiteral("BACK cam=%1 ip=%2").arg(nCamera).arg(pCamera->strLiveAddress));
+}
+
+// The holder has left: nobody serves the factory address until the handover.
+void CamSim::leaveFactoryAddress(int nCamera)
+{
+    m_fleet.setFactoryHolder(CameraFleet::kNoCamera);
+    m_plumber.release(m_fleet.factoryAddress());
+    QTimer::singleShot(m_stConfig.nHandoverMs, this, [this, nCamera]() { handOver(nCamera); });
+}
+
+void CamSim::handOver(int nFrom)
+{
+    const int nTo = m_fleet.nextFactoryHolder();
+    m_fleet.setFactoryHolder(nTo);
+    openListeners();
+    m_log.write(QStringLiteral("HANDOVER ip=%1 from=%2 to=%3").arg(m_fleet.factoryAddress(), cameraText(nFrom), cameraText(nTo)));
 }
 
 void CamSim::fail(const QString &strError)

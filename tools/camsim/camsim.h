@@ -14,9 +14,16 @@ class SearchResponder;
 
 // The simulator: builds the fleet, prints one CAMERA line per camera, opens the search
 // responder and one HTTP listener per camera address, then prints the READY line. Runs
-// the reboots: a rebooting camera is silent (no search replies, its listener closed unless
-// another camera shares the address) for the configured time, then comes back at the
-// address its settings hold.
+// the reboots: a rebooting camera drops its connections and is silent (no search replies,
+// its listener closed unless another camera can serve the address) for the configured
+// time, then comes back at the address its settings hold.
+//
+// Runs the handover of the factory address: when its holder reboots onto another address,
+// the address is served by nobody for --handover-ms, as on a LAN the computer's neighbour
+// entry keeps pointing at the departed camera until it is resolved again; then the next
+// factory camera serves it. Meanwhile, in the lab (--manage-addresses), the address is
+// taken off the camera interface, so connection attempts get no answer at all; elsewhere
+// (loopback) its listener is closed and they are refused.
 class CamSim : public QObject
 {
     Q_OBJECT
@@ -36,6 +43,8 @@ private:
     bool openListeners();
     CameraServer *serverFor(const QString &strAddress);
     void finishReboot(int nCamera);
+    void leaveFactoryAddress(int nCamera);
+    void handOver(int nFrom);
     void fail(const QString &strError);
 
     CamSimConfig_S m_stConfig;

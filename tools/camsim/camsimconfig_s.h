@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "tools/camsim/hostilemode.h"
+#include "tools/camsim/servingmode.h"
 
 // Everything the command line decides. Per-camera maps are keyed by camera index, with
 // kAllCameras for a value that applies to every camera without its own.
@@ -23,8 +24,11 @@ struct CamSimConfig_S
     QString strInterface;
     quint16 nHttpPort = 80;
     bool bSharedAddress = false;
+    ServingMode eServing = ServingMode::First;
     QHash<int, int> hashSetEnvStatus;
     QHash<int, int> hashDelayMs;
+    QHash<int, int> hashRebootStatus;
+    QList<int> listCloseAfterReply; // cameras, or kAllCameras
     int nSilentHttp = 0;
     int nRebootMs = 3000;
     QList<QPair<HostileMode, int>> listHostile; // mode and camera, or kExtraCamera
@@ -34,6 +38,9 @@ struct CamSimConfig_S
     BodyFraming eOversizeFraming = BodyFraming::Length;
     int nBombMb = 768;
     int nTrickleMs = 1000;
+    int nFactoryCameras = 0;
+    QString strFactoryAddress;
+    int nHandoverMs = 48000; // the median that tools/lab/neighbour-handover measured
     QString strLogFile;
     bool bManageAddresses = false;
     bool bPrintAddresses = false;

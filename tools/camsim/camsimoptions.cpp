@@ -25,6 +25,12 @@ const QString kOptSeed = QStringLiteral("seed");
 const QString kOptInterface = QStringLiteral("interface");
 const QString kOptHttpPort = QStringLiteral("http-port");
 const QString kOptShared = QStringLiteral("shared-address");
+const QString kOptServing = QStringLiteral("shared-serving");
+const QString kOptCloseAfterReply = QStringLiteral("close-after-reply");
+const QString kOptRebootStatus = QStringLiteral("reboot-status");
+const QString kOptFactory = QStringLiteral("factory");
+const QString kOptFactoryAddress = QStringLiteral("factory-address");
+const QString kOptHandoverMs = QStringLiteral("handover-ms");
 const QString kOptSetEnvStatus = QStringLiteral("setenv-status");
 const QString kOptDelay = QStringLiteral("delay-ms");
 const QString kOptSilentHttp = QStringLiteral("silent-http");
@@ -43,6 +49,9 @@ const QString kOptExitWithParent = QStringLiteral("exit-with-parent");
 
 const QString kDefaultBase = QStringLiteral("10.77.0.10");
 const QString kDefaultMask = QStringLiteral("255.255.0.0");
+// The flag written with a camera, "--close-after-reply:CAM", which QCommandLineParser
+// cannot read as an option of its own.
+const QString kCloseAfterReplyForCamera = QStringLiteral("--") + kOptCloseAfterReply + kCameraSeparator;
 
 struct FramingName {
     BodyFraming eFraming;
@@ -79,6 +88,20 @@ void CamSimOptions::addOptions()
         {kOptInterface, QStringLiteral("Interface to join the search group on (required)."), QStringLiteral("NAME")},
         {kOptHttpPort, QStringLiteral("HTTP port of every camera, also sent in search replies (default 80)."), QStringLiteral("PORT")},
         {kOptShared, QStringLiteral("Camera 1 takes camera 0's address: two cameras share one address.")},
+        {kOptServing, QStringLiteral("How each new connection to an address several cameras share picks its camera: first (lowest index, "
+                                     "default), alternate (round robin) or random (seeded by --seed)."),
+         QStringLiteral("MODE")},
+        {kOptCloseAfterReply, QStringLiteral("Every answer carries 'Connection: close' and the connection closes after it; "
+                                             "--close-after-reply:CAM for camera CAM only (repeatable).")},
+        {kOptRebootStatus, QStringLiteral("Answer \"Reboot\" with nRetVal N; when N is not 0 the camera does not reboot (repeatable)."),
+         QStringLiteral("N[:CAM]")},
+        {kOptFactory, QStringLiteral("N cameras out of the box after all others, at --factory-address; they serve it one at a time."),
+         QStringLiteral("N")},
+        {kOptFactoryAddress, QStringLiteral("The address the --factory cameras share."), QStringLiteral("ADDR")},
+        {kOptHandoverMs, QStringLiteral("How long the factory address stays unanswered after its camera rebooted onto another "
+                                        "address, before the next factory camera serves it (default %1).")
+                             .arg(m_stConfig.nHandoverMs),
+         QStringLiteral("N")},
         {kOptSetEnvStatus, QStringLiteral("Refuse \"SetEnv\": answer nRetVal N and keep the settings (repeatable)."), QStringLiteral("N[:CAM]")},
         {kOptDelay, QStringLiteral("Wait N ms before every answer, search and HTTP (repeatable)."), QStringLiteral("N[:CAM]")},
         {kOptSilentHttp, QStringLiteral("The last K regular cameras have no HTTP listener."), QStringLiteral("K")},
@@ -102,8 +125,22 @@ void CamSimOptions::addOptions()
 
 bool CamSimOptions::parse(const QStringList &listArguments)
 {
-    m_parser.process(listArguments);
-    return readCounts() && readAddresses() && readNetwork() && readHostileModes() && readPerCameraValues();
+    m_parser.process(takeCameraFlags(listArguments));
+    return readCounts() && readAddresses() && readNetwork() && readFactory() && readHostileModes() && readPerCameraValues()
+        && readCloseAfterReply();
+}
+
+// Keeps the "--close-after-reply:CAM" arguments aside and returns the others.
+QStringList CamSimOptions::takeCameraFlags(const QStringList &listArguments)
+{
+    QStringList listOthers;
+    for (const QString &strArgument : listArguments) {
+        if (strArgument.startsWith(kCloseAfterReplyForCamera))
+            m_listCloseAfterReplyCameras << strArgument.mid(kCloseAfterReplyForCamera.size());
+        else
+            listOthers << strArgument;
+    }
+    return listOthers;
 }
 
 bool CamSimOptions::readCounts()
@@ -124,7 +161,9 @@ bool CamSimOptions::readCounts()
         && readInt(kOptOversizeMb, 1, kMaxOversizeMb, m_stConfig.nOversizeMb)
         && readInt(kOptTrickleMs, 1, kMaxDelayMs, m_stConfig.nTrickleMs)
         && readInt(kOptBombMb, 1, kMaxBombMb, m_stConfig.nBombMb)
-        && readFraming();
+        && readInt(kOptFactory, 0, kMaxCameras, m_stConfig.nFactoryCameras)
+        && readInt(kOptHandoverMs, 0, kMaxDelayMs, m_stConfig.nHandoverMs)
+        && readFraming() && readServing();
     m_stConfig.nHttpPort = quint16(nPort);
     m_stConfig.nSeed = quint32(nSeed);
     return bRead;
@@ -142,6 +181,39 @@ bool CamSimOptions::readFraming()
         }
     }
     return fail(QStringLiteral("--oversize-framing expects length, chunked or close, got ") + strName);
+}
+
+bool CamSimOptions::readServing()
+{
+    if (!m_parser.isSet(kOptServing) || servingModeFromName(m_parser.value(kOptServing), m_stConfig.eServing))
+        return true;
+    return fail(QStringLiteral("--shared-serving expects first, alternate or random, got ") + m_parser.value(kOptServing));
+}
+
+bool CamSimOptions::readFactory()
+{
+    m_stConfig.strFactoryAddress = m_parser.value(kOptFactoryAddress);
+    if (m_stConfig.nFactoryCameras == 0)
+        return true;
+    if (!Ipv4Text::isAddress(m_stConfig.strFactoryAddress))
+        return fail(QStringLiteral("--factory needs --factory-address, an IPv4 address"));
+    if (m_stConfig.listAddresses.contains(m_stConfig.strFactoryAddress))
+        return fail(QStringLiteral("--factory-address is a regular camera's address: ") + m_stConfig.strFactoryAddress);
+    return true;
+}
+
+bool CamSimOptions::readCloseAfterReply()
+{
+    if (m_parser.isSet(kOptCloseAfterReply))
+        m_stConfig.listCloseAfterReply << CamSimConfig_S::kAllCameras;
+    for (const QString &strCamera : qAsConst(m_listCloseAfterReplyCameras)) {
+        bool bOk = false;
+        const int nCamera = strCamera.toInt(&bOk);
+        if (!bOk || nCamera < 0 || nCamera >= cameraCount())
+            return fail(QStringLiteral("--close-after-reply:CAM names no camera: ") + strCamera);
+        m_stConfig.listCloseAfterReply << nCamera;
+    }
+    return true;
 }
 
 bool CamSimOptions::readAddresses()
@@ -192,7 +264,8 @@ bool CamSimOptions::readNetwork()
 
 bool CamSimOptions::readPerCameraValues()
 {
-    return readPerCamera(kOptSetEnvStatus, m_stConfig.hashSetEnvStatus) && readPerCamera(kOptDelay, m_stConfig.hashDelayMs);
+    return readPerCamera(kOptSetEnvStatus, m_stConfig.hashSetEnvStatus) && readPerCamera(kOptDelay, m_stConfig.hashDelayMs)
+        && readPerCamera(kOptRebootStatus, m_stConfig.hashRebootStatus);
 }
 
 bool CamSimOptions::readHostileModes()
@@ -230,10 +303,10 @@ bool CamSimOptions::readPerCamera(const QString &strOption, QHash<int, int> &has
     return true;
 }
 
-// Regular cameras and the extra hostile ones.
+// Regular cameras, the extra hostile ones and the factory ones.
 int CamSimOptions::cameraCount() const
 {
-    int nCount = m_stConfig.nCameras;
+    int nCount = m_stConfig.nCameras + m_stConfig.nFactoryCameras;
     for (const auto &pairHostile : m_stConfig.listHostile)
         nCount += pairHostile.second == CamSimConfig_S::kExtraCamera ? 1 : 0;
     return nCount;

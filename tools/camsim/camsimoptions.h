@@ -19,8 +19,12 @@ public:
 
 private:
     void addOptions();
+    QStringList takeCameraFlags(const QStringList &listArguments);
     bool readCounts();
     bool readFraming();
+    bool readServing();
+    bool readFactory();
+    bool readCloseAfterReply();
     bool readAddresses();
     bool readNetwork();
     bool readPerCameraValues();
@@ -33,4 +37,5 @@ private:
     QCommandLineParser m_parser;
     CamSimConfig_S m_stConfig;
     QString m_strError;
+    QStringList m_listCloseAfterReplyCameras;
 };

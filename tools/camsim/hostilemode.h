@@ -17,6 +17,7 @@ enum class HostileMode {
     NeverAnswer,   // HTTP requests read and never answered
     PlausibleFlood, // a bounded flood of well-formed search replies, each with another address
     GzipBomb,      // HTTP answers whose small gzip body inflates to a huge one
+    SetEnvDrop,    // "SetEnv" applied, then the connection dropped without an answer
 };
 
 // How an oversized body is delimited.
@@ -43,6 +44,7 @@ constexpr HostileModeName kHostileModeNames[] = {
     {HostileMode::NeverAnswer, "never-answer"},
     {HostileMode::PlausibleFlood, "plausible-flood"},
     {HostileMode::GzipBomb, "gzip-bomb"},
+    {HostileMode::SetEnvDrop, "setenv-drop"},
 };
 
 inline QString hostileModeName(HostileMode eMode)

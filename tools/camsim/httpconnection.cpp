@@ -73,7 +73,7 @@ void HttpConnection::parseNext()
     stRequest.peerAddress = m_pSocket->peerAddress();
     stRequest.nPeerPort = m_pSocket->peerPort();
     stRequest.localAddress = m_pSocket->localAddress();
-    m_bKeepAlive = stRequest.bKeepAlive;
+    m_bKeepAlive = stRequest.bKeepAlive && !m_bCloseAfterReply;
     m_bBusy = true;
     emit sigRequest(stRequest);
 }
@@ -164,6 +164,12 @@ void HttpConnection::sendRawAndClose(const QByteArray &baBytes)
 {
     m_pSocket->write(baBytes);
     closeGracefully();
+}
+
+void HttpConnection::dropWithoutAnswer()
+{
+    m_bClosing = true;
+    m_pSocket->abort();
 }
 
 void HttpConnection::streamBody(const QByteArray &baHead, qint64 nBodySize, bool bChunked)

@@ -19,7 +19,13 @@ class HttpConnection : public QObject
 public:
     explicit HttpConnection(QTcpSocket *pSocket, QObject *pParent = nullptr);
 
+    // From now on every answer carries "Connection: close" and the connection closes after it.
+    void setCloseAfterReply() { m_bCloseAfterReply = true; }
     void sendReply(const HttpReply_S &stReply);
+    // Hands what is written so far to the kernel at once.
+    void flush() { m_pSocket->flush(); }
+    // Closes at once, with no answer to the request being served.
+    void dropWithoutAnswer();
     // Writes baBytes as they are (no HTTP framing) and closes.
     void sendRawAndClose(const QByteArray &baBytes);
     // Writes baHead, then a generated JSON body of nBodySize bytes, keeping little in the
@@ -55,6 +61,7 @@ private:
     bool m_bBusy = false;
     bool m_bClosing = false;
     bool m_bKeepAlive = true;
+    bool m_bCloseAfterReply = false;
     qint64 m_nStreamSize = 0;
     qint64 m_nStreamOffset = 0;
     bool m_bStreamChunked = false;

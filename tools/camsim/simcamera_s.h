@@ -29,6 +29,8 @@ struct SimCamera_S
     HostileMode eHostile = HostileMode::None;
     int nSetEnvStatus = 0; // non-zero: "SetEnv" is refused with this status
     int nDelayMs = 0;      // wait before every answer
+    int nRebootStatus = 0; // non-zero: "Reboot" is refused with this status
+    bool bCloseAfterReply = false; // every answer carries "Connection: close"
     bool bHttpSilent = false; // no HTTP listener at all
     bool bRebooting = false;
 };
