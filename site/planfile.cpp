@@ -165,9 +165,7 @@ PlanFile PlanFile::read(const QString &strPath)
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly))
         return refused(kMsgUnreadable.arg(strPath, file.errorString()));
-    if (file.size() > kMaxBytes)
-        return refused(kMsgTooLarge.arg(kMaxBytes / kBytesPerKiB));
-    // A file that gives no size (a pipe, a device) is read one byte past the bound at most.
+    // One byte past the bound tells a file too large, whatever its size or kind.
     return parse(file.read(kMaxBytes + 1));
 }
 

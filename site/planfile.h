@@ -46,7 +46,7 @@ public:
         QString strReason;
     };
 
-    /// Reads the plan in the file at @p strPath; a file too large is refused without reading it.
+    /// Reads the plan in the file at @p strPath, reading no more than kMaxBytes + 1 bytes of it.
     static PlanFile read(const QString &strPath);
     /// Reads the plan held in @p baBytes.
     static PlanFile parse(const QByteArray &baBytes);

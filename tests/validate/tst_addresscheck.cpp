@@ -286,33 +286,19 @@ void TestAddressCheck::isHostAddressInSubnet_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("mask");
-    QTest::addColumn<QString>("refusal"); // the message logged; empty for a host
+    QTest::addColumn<QString>("refusal"); // logged after "not a host address: "; %1 the address, %2 the mask
 
-    const auto add = [](const char *szTag, const char *szAddress, const char *szMask, const char *szRefusal) {
-        const QString strRefusal = QString::fromLatin1(szRefusal)
-                                       .replace(QLatin1String("%1"), QLatin1String(szAddress))
-                                       .replace(QLatin1String("%2"), QLatin1String(szMask));
-        QTest::newRow(szTag) << QString::fromLatin1(szAddress) << QString::fromLatin1(szMask)
-                             << (*szRefusal ? QStringLiteral("not a host address: ") + strRefusal : QString());
-    };
-    const char *szNetwork = "%1 is the network address of its subnet with mask %2";
-    const char *szBroadcast = "%1 is the broadcast address of its subnet with mask %2";
-    add("/28 host", "10.1.1.14", "255.255.255.240", "");
-    add("/28 broadcast", "10.1.1.15", "255.255.255.240", szBroadcast);
-    add("/28 network", "10.1.1.16", "255.255.255.240", szNetwork);
-    add("/16: .0 is a host", "10.1.1.0", "255.255.0.0", "");
-    add("/16: .255 is a host", "10.1.0.255", "255.255.0.0", "");
-    add("/16 network", "10.1.0.0", "255.255.0.0", szNetwork);
-    add("/16 broadcast", "10.1.255.255", "255.255.0.0", szBroadcast);
-    add("/30 broadcast", "10.1.1.15", "255.255.255.252", szBroadcast);
-    add("/31 lower", "10.1.1.14", "255.255.255.254", "");
-    add("/31 upper", "10.1.1.15", "255.255.255.254", "");
-    add("/24 broadcast, mask with leading zeros", "10.1.1.255", "255.255.255.000", szBroadcast);
-    add("/32 mask", "10.1.1.1", "255.255.255.255", "%2 is no subnet mask");
-    add("mixed mask", "10.1.1.1", "255.0.255.0", "%2 is no subnet mask");
-    add("prefix length", "10.1.1.1", "24", "%2 is no subnet mask");
-    add("leading zero address", "10.1.01.1", "255.255.255.0", "%1 is no dotted-quad IPv4 address");
-    add("empty address", "", "255.255.255.0", "%1 is no dotted-quad IPv4 address");
+    const QString strNetwork = "%1 is the network address of its subnet with mask %2";
+    const QString strBroadcast = "%1 is the broadcast address of its subnet with mask %2";
+    QTest::newRow("/28 host") << "10.1.1.14" << "255.255.255.240" << QString();
+    QTest::newRow("/28 broadcast") << "10.1.1.15" << "255.255.255.240" << strBroadcast;
+    QTest::newRow("/28 network") << "10.1.1.16" << "255.255.255.240" << strNetwork;
+    QTest::newRow("/16: .0 is a host") << "10.1.1.0" << "255.255.0.0" << QString();
+    QTest::newRow("/16 broadcast") << "10.1.255.255" << "255.255.0.0" << strBroadcast;
+    QTest::newRow("/31 upper") << "10.1.1.15" << "255.255.255.254" << QString();
+    QTest::newRow("mask with leading zeros") << "10.1.1.255" << "255.255.255.000" << strBroadcast;
+    QTest::newRow("/32 mask") << "10.1.1.1" << "255.255.255.255" << "%2 is no subnet mask";
+    QTest::newRow("leading zero address") << "10.1.01.1" << "255.255.255.0" << "%1 is no dotted-quad IPv4 address";
 }
 
 void TestAddressCheck::isHostAddressInSubnet()
@@ -322,7 +308,8 @@ void TestAddressCheck::isHostAddressInSubnet()
     QFETCH(QString, refusal);
     const LogCapture capture;
     QCOMPARE(::isHostAddressInSubnet(address, mask), refusal.isEmpty());
-    QCOMPARE(LogCapture::messages(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
+    const QString strMessage = "not a host address: " + QString(refusal).replace("%1", address).replace("%2", mask);
+    QCOMPARE(LogCapture::messages(), refusal.isEmpty() ? QStringList() : QStringList{strMessage});
 }
 
 QTEST_GUILESS_MAIN(TestAddressCheck)
