@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
+#include "site/writefailure.h"
+
 namespace {
 
 struct EventName_S
@@ -17,11 +19,16 @@ struct EventName_S
 };
 
 constexpr EventName_S kEventNames[] = {
-    {Journal::Event::WriteSent, "write-sent"},   {Journal::Event::Written, "written"},
-    {Journal::Event::Refused, "refused"},        {Journal::Event::Failed, "failed"},
-    {Journal::Event::Unknown, "unknown"},        {Journal::Event::Rebooted, "rebooted"},
-    {Journal::Event::RebootRefused, "reboot-refused"}, {Journal::Event::RebootFailed, "reboot-failed"},
-    {Journal::Event::Back, "back"},              {Journal::Event::NotSeen, "not-seen"},
+    {Journal::Event::WriteSent, "write-sent"},
+    {Journal::Event::Written, "written"},
+    {Journal::Event::Refused, "refused"},
+    {Journal::Event::Failed, "failed"},
+    {Journal::Event::Unknown, "unknown"},
+    {Journal::Event::Rebooted, "rebooted"},
+    {Journal::Event::RebootRefused, "reboot-refused"},
+    {Journal::Event::RebootFailed, "reboot-failed"},
+    {Journal::Event::Back, "back"},
+    {Journal::Event::NotSeen, "not-seen"},
     {Journal::Event::OtherCamera, "other-camera"},
 };
 
@@ -30,7 +37,6 @@ const QString kRotatedName = QStringLiteral("journal.%1.jsonl");
 const QString kMsgNoFolder = QStringLiteral("the journal's folder %1 cannot be made");
 const QString kMsgCannotOpen = QStringLiteral("the journal %1 cannot be opened: %2");
 const QString kMsgCannotWrite = QStringLiteral("the journal %1 cannot be written: %2");
-const QString kMsgShortWrite = QStringLiteral("only %1 of %2 bytes were taken");
 constexpr char kLineEnd = '\n';
 
 QJsonObject settingsObject(const Journal::Settings_S &stSettings)
@@ -144,10 +150,7 @@ bool Journal::append(const QByteArray &baLine, QString *pReason)
     const qint64 nWritten = file.write(baLine);
     if (nWritten == baLine.size())
         return true;
-    // A write cut short reports no error of its own.
-    const bool bShort = file.error() == QFileDevice::NoError;
-    *pReason = kMsgCannotWrite.arg(file.fileName(),
-                                   bShort ? kMsgShortWrite.arg(nWritten).arg(baLine.size()) : file.errorString());
+    *pReason = kMsgCannotWrite.arg(file.fileName(), writeFailureText(file, nWritten, baLine.size()));
     file.resize(nSizeBefore);
     return false;
 }

@@ -13,9 +13,11 @@ struct Notation_S
 };
 
 constexpr int kDigitsPerByte = 2;
+constexpr int kDigitsPerDottedGroup = 4;
+constexpr int kDigits = 12;
 constexpr Notation_S kCameraNotation = {kDigitsPerByte, ":"};
-constexpr Notation_S kNotations[] = {kCameraNotation, {kDigitsPerByte, "-"}, {4, "."}, {12, ""}};
-constexpr char kTwelveHexDigits[] = "[0-9A-Fa-f]{12}";
+constexpr Notation_S kNotations[] = {kCameraNotation, {kDigitsPerByte, "-"}, {kDigitsPerDottedGroup, "."}, {kDigits, ""}};
+constexpr char kHexDigitsPattern[] = "[0-9A-Fa-f]{%1}";
 
 QString grouped(const QString &strDigits, const Notation_S &stNotation)
 {
@@ -28,7 +30,8 @@ QString grouped(const QString &strDigits, const Notation_S &stNotation)
 // The twelve digits of @p strText when it is written in @p stNotation; empty when it is not.
 QString digitsIn(const QString &strText, const Notation_S &stNotation)
 {
-    static const QRegularExpression s_digits(QRegularExpression::anchoredPattern(QLatin1String(kTwelveHexDigits)));
+    static const QRegularExpression s_digits(
+        QRegularExpression::anchoredPattern(QString::fromLatin1(kHexDigitsPattern).arg(kDigits)));
     const QString strDigits = QString(strText).remove(QLatin1String(stNotation.szSeparator));
     if (!s_digits.match(strDigits).hasMatch() || grouped(strDigits, stNotation) != strText)
         return QString();

@@ -4,37 +4,47 @@
 #include <QSaveFile>
 
 #include "site/tablecsv.h"
+#include "site/writefailure.h"
 
 namespace {
+
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 const QString kMsgNotAFile = QStringLiteral("%1 is not a regular file");
 const QString kMsgCannotBegin = QStringLiteral("the report %1 cannot be begun: %2");
 const QString kMsgCannotWrite = QStringLiteral("the report %1 cannot be written: %2");
-const QString kMsgShortWrite = QStringLiteral("the disk took %1 of %2 bytes");
+
+// QSaveFile would put its file in the place of a device, as root even of /dev/full.
+bool isReplaceable(const QString &strPath)
+{
+    const QFileInfo info(strPath);
+    return !info.exists() || info.isFile();
+}
+
+QByteArray reportBytes(const QStringList &listColumns, const QList<QStringList> &listRows)
+{
+    return kByteOrderMark + tableCsv(QList<QStringList>{listColumns} + listRows).toUtf8();
+}
+
 } // namespace
 
+// Buffered, a write that fails when the buffer is flushed goes unnoticed and commit() puts
+// the cut file in place; unbuffered, a short write shows at once and the file is dropped.
 bool writeReportFile(const QString &strPath, const QStringList &listColumns, const QList<QStringList> &listRows,
                      QString *pReason)
 {
-    // QSaveFile would put its file in the place of a device, as root even of /dev/full.
-    const QFileInfo info(strPath);
-    if (info.exists() && !info.isFile()) {
+    if (!isReplaceable(strPath)) {
         *pReason = kMsgNotAFile.arg(strPath);
         return false;
     }
-    // Buffered, a write that fails when the buffer is flushed goes unnoticed and commit() puts
-    // the cut file in place; unbuffered, a short write shows here and the file is dropped.
     QSaveFile file(strPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *pReason = kMsgCannotBegin.arg(strPath, file.errorString());
         return false;
     }
-    const QByteArray baReport = kByteOrderMark + tableCsv(QList<QStringList>{listColumns} + listRows).toUtf8();
+    const QByteArray baReport = reportBytes(listColumns, listRows);
     const qint64 nWritten = file.write(baReport);
     if (nWritten != baReport.size()) {
-        // A write cut short reports no error of its own.
-        const bool bShort = file.error() == QFileDevice::NoError;
-        *pReason = kMsgCannotWrite.arg(strPath, bShort ? kMsgShortWrite.arg(nWritten).arg(baReport.size()) : file.errorString());
+        *pReason = kMsgCannotWrite.arg(strPath, writeFailureText(file, nWritten, baReport.size()));
         file.cancelWriting();
         return false;
     }

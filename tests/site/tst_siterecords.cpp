@@ -217,7 +217,7 @@ void TestSiteRecords::journalUnwritable_data()
 
     QTest::newRow("folder is a regular file") << kFolderFile << "the journal's folder %1 cannot be made";
     QTest::newRow("disk full") << kDevFull << "the journal %2 cannot be written: No space left on device";
-    QTest::newRow("line cut short") << kSizeLimit << "the journal %2 cannot be written: only 100 of ";
+    QTest::newRow("line cut short") << kSizeLimit << "the journal %2 cannot be written: the disk took 100 of ";
 }
 
 // Said once while it lasts; whole lines flow again once it is gone; said again when it returns.
