@@ -46,13 +46,16 @@ QStringList BatchPlan::skippedAddresses() const
     return m_listSkipped;
 }
 
-// The same three checks a single save runs, on the start address.
+// The same three checks a single save runs, on the start address, and the subnet's own
+// network and broadcast addresses, which the address check knows only for a /24.
 QString BatchPlan::validate(const QString &strStart, const QString &strMask, const QString &strGateway) const
 {
     if (!checkIpValid(strStart))
         return kBadStart.arg(strStart);
     if (!checkMaskValid(strMask))
         return kBadMask.arg(strMask);
+    if (!isHostAddressInSubnet(strStart, strMask))
+        return kBadStart.arg(strStart);
     if (!isSameSubnet(strGateway, strStart, strMask))
         return kGatewayElsewhere.arg(strGateway, strStart, strMask);
     return QString();
@@ -74,7 +77,7 @@ void BatchPlan::assign(const QString &strStart, const QString &strMask, const QS
             ++nNext;
             if (setHeld.contains(strCandidate) || strCandidate == strGateway)
                 m_listSkipped.append(strCandidate);
-            else if (checkIpValid(strCandidate))
+            else if (checkIpValid(strCandidate) && isHostAddressInSubnet(strCandidate, strMask))
                 stEntry.strNew = strCandidate;
         }
     }

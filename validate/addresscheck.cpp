@@ -28,6 +28,8 @@ constexpr int kApipaFirst = 169;
 constexpr int kApipaSecond = 254;
 constexpr quint32 kMaskAllOnes = 0xFFFFFFFFu;
 constexpr quint32 kMaskAllZeros = 0;
+// The host bits of a /31 mask: its two addresses are both hosts (RFC 3021).
+constexpr quint32 kPointToPointHostBits = 1;
 
 constexpr char kMsgIpFormat[] = "格式非法：%1（需符合 4 段点分十进制，每段 0-255）";
 constexpr char kMsgIpLeadingZero[] = "格式非法：%1（第 %2 段存在前导零）";
@@ -44,6 +46,10 @@ constexpr char kMsgMaskFormat[] = "子网掩码格式错误，需符合IPv4点�
 constexpr char kMsgMaskAllOnes[] = "子网掩码不能为全1（255.255.255.255）";
 constexpr char kMsgMaskAllZeros[] = "子网掩码不能为全0（0.0.0.0）";
 constexpr char kMsgMaskMixed[] = "子网掩码二进制格式错误（1和0混合出现）";
+constexpr char kMsgHostNotAddress[] = "not a host address: %1 is no dotted-quad IPv4 address";
+constexpr char kMsgHostNotMask[] = "not a host address: %1 is no subnet mask";
+constexpr char kMsgHostNetwork[] = "not a host address: %1 is the network address of its subnet with mask %2";
+constexpr char kMsgHostBroadcast[] = "not a host address: %1 is the broadcast address of its subnet with mask %2";
 
 void logMessage(const QString &strMessage)
 {
@@ -115,6 +121,12 @@ bool hasContiguousOnes(quint32 nMask)
 {
     const quint32 nHostBits = ~nMask;
     return (nHostBits & (nHostBits + 1)) == 0;
+}
+
+// The mask check's rules, without its messages.
+bool isSubnetMask(quint32 nMask)
+{
+    return nMask != kMaskAllOnes && nMask != kMaskAllZeros && hasContiguousOnes(nMask);
 }
 
 // Only the plain dotted form counts: QHostAddress also reads "192.168.1", "3232235777" or
@@ -198,6 +210,30 @@ bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QStri
     if (!parseIpv4(strFirst, &nFirst) || !parseIpv4(strSecond, &nSecond) || !parseMask(strMask, &nMask))
         return false;
     return ((nFirst ^ nSecond) & nMask) == 0;
+}
+
+bool isHostAddressInSubnet(const QString &strAddress, const QString &strMask)
+{
+    quint32 nAddress = 0;
+    quint32 nMask = 0;
+    if (!parseIpv4(strAddress, &nAddress)) {
+        logMessage(kMsgHostNotAddress, strAddress);
+        return false;
+    }
+    if (!parseMask(strMask, &nMask) || !isSubnetMask(nMask)) {
+        logMessage(kMsgHostNotMask, strMask);
+        return false;
+    }
+    const quint32 nHostBits = ~nMask;
+    if (nHostBits == kPointToPointHostBits)
+        return true;
+    const quint32 nHostPart = nAddress & nHostBits;
+    const bool bNetwork = nHostPart == 0;
+    if (bNetwork || nHostPart == nHostBits) {
+        logMessage(QString::fromUtf8(bNetwork ? kMsgHostNetwork : kMsgHostBroadcast).arg(strAddress, strMask));
+        return false;
+    }
+    return true;
 }
 
 QString plainMaskText(const QString &strMask)

@@ -20,6 +20,15 @@ bool checkMaskValid(const QString &strMask);
 // zeros, as the mask check allows them. Logs nothing.
 bool isSameSubnet(const QString &strFirst, const QString &strSecond, const QString &strMask);
 
+// True when address is a host address of the subnet its own mask makes: neither that subnet's
+// network address (all host bits zero) nor its broadcast address (all host bits one).
+// 10.1.1.15 with 255.255.255.240 is refused (the /28's broadcast); 10.1.1.0 with 255.255.0.0 is
+// a host. A /31 mask has no network or broadcast address (RFC 3021), so both of its addresses
+// are hosts. False as well when the address is not a plain dotted quad or the mask is no valid
+// mask (the mask check's rules: leading zeros allowed, neither all zero nor all one bits).
+// Logs the reason, in English, when refusing.
+bool isHostAddressInSubnet(const QString &strAddress, const QString &strMask);
+
 // The mask in the plain dotted form every camera reads ("255.255.255.000" gives
 // "255.255.255.0"); a text that is no dotted mask comes back unchanged.
 QString plainMaskText(const QString &strMask);

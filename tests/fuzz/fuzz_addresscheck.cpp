@@ -1,4 +1,4 @@
-// The three address checks on texts the user typed into a row: the input is UTF-8 text
+// The address checks on texts the user typed into a row: the input is UTF-8 text
 // holding the address, the mask and the gateway, separated by NUL bytes (so that line
 // feeds, which the checks must refuse, can appear inside a text).
 
@@ -29,6 +29,7 @@ constexpr quint32 kMulticastFirst = 224; // from here up: multicast, then reserv
 constexpr quint32 kNetworkLast = 0;
 constexpr quint32 kBroadcastLast = 255;
 constexpr int kApipaPrefixLength = 16;
+constexpr quint32 kPointToPointHostBits = 1; // a /31: both addresses are hosts
 
 // The dotted-quad value of a text of four decimal segments of 0 to 255 (leading zeros allowed), or
 // false.
@@ -97,6 +98,22 @@ void checkSubnet(const QString &strGateway, const QString &strIp, const QString 
     fuzzCheck(QHostAddress(plainMaskText(strMask)) == QHostAddress(nMask), "a mask's plain form has its value");
 }
 
+// A host address of its own subnet: a plain address, a valid mask, and host bits neither all
+// zero nor all one, unless the subnet is a /31.
+void checkHost(const QString &strIp, const QString &strMask)
+{
+    quint32 nAddress = 0;
+    quint32 nMask = 0;
+    const bool bAddress = isDottedQuadIpv4(strIp) && readDottedQuad(strIp, &nAddress);
+    const bool bMask = checkMaskValid(strMask) && readDottedQuad(strMask, &nMask);
+    const quint32 nHostBits = ~nMask;
+    const quint32 nHostPart = nAddress & nHostBits;
+    const bool bExpected = bAddress && bMask
+        && (nHostBits == kPointToPointHostBits || (nHostPart != 0 && nHostPart != nHostBits));
+    fuzzCheck(isHostAddressInSubnet(strIp, strMask) == bExpected,
+              "a host address is a plain address whose host bits are neither all zero nor all one, or in a /31");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *pArgc, char ***pArgv)
@@ -118,5 +135,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *pData, std::size_t nSi
     checkAddress(strIp);
     checkMask(strMask);
     checkSubnet(strGateway, strIp, strMask);
+    checkHost(strIp, strMask);
     return 0;
 }

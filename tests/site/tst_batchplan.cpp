@@ -51,6 +51,12 @@ void TestBatchPlan::plan_data()
         << QStringList{"10.0.0.253", "10.0.0.254", "10.0.1.1", "10.0.1.2"} << QStringList() << QString();
     QTest::newRow("stops at the end of a /24") << 4 << "10.0.0.253" << strMask24 << "10.0.0.1" << QStringList()
                                                << QStringList{"10.0.0.253", "10.0.0.254"} << QStringList() << QString();
+    QTest::newRow("skips the broadcast address of a /28") << 3 << "10.1.1.13" << "255.255.255.240" << "10.1.1.1"
+                                                          << QStringList() << QStringList{"10.1.1.13", "10.1.1.14"}
+                                                          << QStringList() << QString();
+    QTest::newRow("start at the network address of a /28")
+        << 1 << "10.1.1.16" << "255.255.255.240" << "10.1.1.17" << QStringList() << QStringList() << QStringList()
+        << "the start address 10.1.1.16 cannot be given to a camera";
     QTest::newRow("start fails the address check") << 2 << "10.0.0.255" << strMask24 << "10.0.0.1" << QStringList()
                                                    << QStringList() << QStringList() << "the start address 10.0.0.255 cannot be given to a camera";
     QTest::newRow("loopback start") << 2 << "127.0.0.5" << strMask24 << "127.0.0.1" << QStringList() << QStringList() << QStringList()

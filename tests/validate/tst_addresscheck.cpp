@@ -55,6 +55,8 @@ private slots:
     void plainMaskText();
     void isDottedQuadIpv4_data();
     void isDottedQuadIpv4();
+    void isHostAddressInSubnet_data();
+    void isHostAddressInSubnet();
 };
 
 void TestAddressCheck::checkIpValid_data()
@@ -278,6 +280,34 @@ void TestAddressCheck::isDottedQuadIpv4()
     const LogCapture capture;
     QCOMPARE(::isDottedQuadIpv4(address), accepted);
     QVERIFY(LogCapture::messages().isEmpty());
+}
+
+void TestAddressCheck::isHostAddressInSubnet_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("refusal"); // logged after "not a host address: "; %1 the address, %2 the mask
+
+    const QString strNetwork = "%1 is the network address of its subnet with mask %2";
+    const QString strBroadcast = "%1 is the broadcast address of its subnet with mask %2";
+    QTest::newRow("/28 broadcast") << "10.1.1.15" << "255.255.255.240" << strBroadcast;
+    QTest::newRow("/28 network") << "10.1.1.16" << "255.255.255.240" << strNetwork;
+    QTest::newRow("/16: .0 is a host") << "10.1.1.0" << "255.255.0.0" << QString();
+    QTest::newRow("/31 upper") << "10.1.1.15" << "255.255.255.254" << QString();
+    QTest::newRow("mask with leading zeros") << "10.1.1.255" << "255.255.255.000" << strBroadcast;
+    QTest::newRow("/32 mask") << "10.1.1.1" << "255.255.255.255" << "%2 is no subnet mask";
+    QTest::newRow("leading zero address") << "10.1.01.1" << "255.255.255.0" << "%1 is no dotted-quad IPv4 address";
+}
+
+void TestAddressCheck::isHostAddressInSubnet()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, mask);
+    QFETCH(QString, refusal);
+    const LogCapture capture;
+    QCOMPARE(::isHostAddressInSubnet(address, mask), refusal.isEmpty());
+    const QString strMessage = "not a host address: " + QString(refusal).replace("%1", address).replace("%2", mask);
+    QCOMPARE(LogCapture::messages(), refusal.isEmpty() ? QStringList() : QStringList{strMessage});
 }
 
 QTEST_GUILESS_MAIN(TestAddressCheck)
