@@ -69,7 +69,7 @@ BatchAssignDialog::BatchAssignDialog(QWidget *parent)
     connect(ui->assignBtn, &QAbstractButton::released, this, &BatchAssignDialog::confirm);
     for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
         connect(pEdit, &QLineEdit::textEdited, this, &BatchAssignDialog::fieldsEdited);
-    connect(m_pProbe, &AddressProbe::sigFinished, this, &BatchAssignDialog::planAround);
+    connect(m_pProbe, &AddressProbe::sigFinished, this, &BatchAssignDialog::probeFinished);
     hide();
 }
 
@@ -112,6 +112,8 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
     m_listLeftOut = listLeftOut;
     m_setHeld = setHeld;
     m_listPlanned.clear();
+    m_listProbing.clear();
+    m_listProbed.clear();
     ui->startEdit->setText(strStart);
     ui->maskEdit->setText(strMask);
     ui->gatewayEdit->setText(strGateway);
@@ -130,6 +132,7 @@ void BatchAssignDialog::hideEvent(QHideEvent *pEvent)
 
 void BatchAssignDialog::checkPlan()
 {
+    m_listProbed.clear();
     m_setFoundTaken.clear();
     m_nRound = 0;
     planAround({});
@@ -149,7 +152,7 @@ void BatchAssignDialog::planAround(const QSet<QString> &setTaken)
         return;
     }
     const QStringList listPlanned = plan.plannedAddresses();
-    if (m_nRound > 0 && setTaken.isEmpty()) {
+    if (m_nRound > 0 && setTaken.isEmpty() && listPlanned == m_listProbed) {
         m_listPlanned = plan.entries();
         QStringList listPassed = plan.skippedAddresses();
         ui->noteText->setText(kPlanned.arg(listPlanned.size())
@@ -163,7 +166,18 @@ void BatchAssignDialog::planAround(const QSet<QString> &setTaken)
         return;
     }
     ui->noteText->setText(kChecking.arg(listPlanned.size()));
+    m_listProbing = listPlanned;
     m_pProbe->probe(listPlanned);
+}
+
+// A probe of a plan the user has changed since is of no use: its addresses are not those shown.
+void BatchAssignDialog::probeFinished(const QSet<QString> &setTaken)
+{
+    if (m_listProbing.isEmpty())
+        return;
+    m_listProbed = m_listProbing;
+    m_listProbing.clear();
+    planAround(setTaken);
 }
 
 // A camera without a new address in a plan that was made had none left in the subnet.
@@ -189,6 +203,8 @@ void BatchAssignDialog::showPlan(const QList<BatchPlan::Entry_S> &listEntries, b
 
 void BatchAssignDialog::fieldsEdited()
 {
+    m_listProbing.clear();
+    m_listProbed.clear();
     m_listPlanned.clear();
     ui->assignBtn->setEnabled(false);
     ui->noteText->setText(kCheckAgain);

@@ -4,6 +4,7 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "site/batchplan.h"
@@ -55,6 +56,7 @@ private:
     void setupLook();
     void checkPlan();
     void planAround(const QSet<QString> &setTaken);
+    void probeFinished(const QSet<QString> &setTaken);
     void showPlan(const QList<BatchPlan::Entry_S> &listEntries, bool bPlanned);
     void fieldsEdited();
     void confirm();
@@ -66,5 +68,9 @@ private:
     QSet<QString> m_setHeld;
     QSet<QString> m_setFoundTaken;
     QList<BatchPlan::Entry_S> m_listPlanned;
+    // The addresses of the probe under way (none: no probe, or one abandoned by an edit), and
+    // of the last probe that ended.
+    QStringList m_listProbing;
+    QStringList m_listProbed;
     int m_nRound = 0;
 };
