@@ -8,6 +8,7 @@
 #include "net/requestoutcome.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
+#include "ui/remembered.h"
 
 Control::Control(QObject *parent)
     : QObject(parent)
@@ -17,6 +18,7 @@ Control::Control(QObject *parent)
     connectHub();
     connectOutcomes();
     CHttp::getInstance()->setReceiver(m_pMainModel);
+    m_pMainWindow->restoreGeometry(Remembered::windowGeometry());
     m_pMainWindow->show();
 }
 
@@ -24,6 +26,7 @@ Control::Control(QObject *parent)
 Control::~Control()
 {
     CommonTool::getInstance()->shutDown();
+    Remembered::setWindowGeometry(m_pMainWindow->saveGeometry());
     delete m_pMainWindow;
     m_pMainWindow = nullptr;
     delete m_pMainModel;

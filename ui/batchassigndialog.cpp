@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "net/addressprobe.h"
+#include "ui/remembered.h"
 #include "ui/textfieldsheet.h"
 #include "widgets/cfontfamily.h"
 #include "widgets/overlaysetup.h"
@@ -115,8 +116,8 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
     m_listProbing.clear();
     m_listProbed.clear();
     ui->startEdit->setText(strStart);
-    ui->maskEdit->setText(strMask);
-    ui->gatewayEdit->setText(strGateway);
+    ui->maskEdit->setText(Remembered::planMask().isEmpty() ? strMask : Remembered::planMask());
+    ui->gatewayEdit->setText(Remembered::planGateway().isEmpty() ? strGateway : Remembered::planGateway());
     ui->assignBtn->setEnabled(false);
     ui->noteText->clear();
     m_nRound = 0;
@@ -212,6 +213,7 @@ void BatchAssignDialog::fieldsEdited()
 
 void BatchAssignDialog::confirm()
 {
+    Remembered::setPlanValues(ui->maskEdit->text(), ui->gatewayEdit->text());
     hide();
     emit sigAssign(m_listPlanned, ui->maskEdit->text(), ui->gatewayEdit->text());
 }

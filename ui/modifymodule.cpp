@@ -18,6 +18,7 @@
 #include "site/devicerowlist.h"
 #include "site/sitemodel.h"
 #include "site/sitenotifier.h"
+#include "ui/remembered.h"
 #include "ui/rowactions.h"
 #include "ui/rowcells.h"
 #include "ui/rowstatedelegate.h"
@@ -173,6 +174,9 @@ void ModifyModule::initLocalIp()
         qDebug().noquote() << "address: " + strAddress;
         ui->localIpCombo->addItem(strAddress);
     }
+    const int nRemembered = listAddress.indexOf(Remembered::localAddress());
+    if (nRemembered > 0)
+        ui->localIpCombo->setCurrentIndex(nRemembered);
 }
 
 void ModifyModule::initConnect()
@@ -271,7 +275,8 @@ bool ModifyModule::eventFilter(QObject *pWatched, QEvent *pEvent)
 
 void ModifyModule::searchIp()
 {
-    m_pSite->search(ui->localIpCombo->currentText());
+    if (m_pSite->search(ui->localIpCombo->currentText()))
+        Remembered::setLocalAddress(ui->localIpCombo->currentText());
 }
 
 void ModifyModule::slotSearchResult(const QList<QuillbootSearch_S> &listQuillbootSearch)

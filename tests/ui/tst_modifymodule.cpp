@@ -25,6 +25,7 @@
 #include "support/devicetabledriver.h"
 #include "support/formchecks.h"
 #include "ui/modifymodule.h"
+#include "ui/remembered.h"
 #include "site/rowstate.h"
 #include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
@@ -105,6 +106,7 @@ private slots:
     void setScaleResizesFonts();
     void localAddressesAreIpv4WithoutLoopback_data();
     void localAddressesAreIpv4WithoutLoopback();
+    void rememberedLocalAddressIsChosen();
 
     void searchEmptiesTableAndDisablesButton();
     void searchResultsBecomeRows();
@@ -430,6 +432,20 @@ void TestModifyModule::localAddressesAreIpv4WithoutLoopback()
     QTest::mouseClick(view.findChild<QToolButton *>(QStringLiteral("toolButton")), Qt::LeftButton);
     QCOMPARE(searchSpy.count(), 1);
     QCOMPARE(searchSpy.at(0).at(0).toString(), shown.value(0));
+}
+
+// The address searched from last is chosen again by the next window, while it still exists.
+void TestModifyModule::rememberedLocalAddressIsChosen()
+{
+    LocalAddresses::setSource([] { return QList<QHostAddress>{QHostAddress(QStringLiteral("192.168.1.20")),
+                                                              QHostAddress(QStringLiteral("10.0.0.5"))}; });
+    Remembered::setLocalAddress(QStringLiteral("10.0.0.5"));
+    ModifyModule view;
+    Remembered::setLocalAddress(QStringLiteral("10.9.9.9"));
+    ModifyModule gone;
+    LocalAddresses::setSource(nullptr);
+    QCOMPARE(view.findChild<CComboBox *>(QStringLiteral("localIpCombo"))->currentText(), QStringLiteral("10.0.0.5"));
+    QCOMPARE(gone.findChild<CComboBox *>(QStringLiteral("localIpCombo"))->currentText(), QStringLiteral("192.168.1.20"));
 }
 
 // ---------------------------------------------------------------- search cycle
