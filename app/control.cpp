@@ -6,6 +6,8 @@
 #include "net/commontool.h"
 #include "net/modifymodel.h"
 #include "net/requestoutcome.h"
+#include "site/journal.h"
+#include "site/sitemodel.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 #include "ui/remembered.h"
@@ -15,6 +17,7 @@ Control::Control(QObject *parent)
 {
     m_pMainWindow = new MainWindow;
     m_pMainModel = new MainModel;
+    m_pMainWindow->getModifyModule()->siteModel()->setJournal(new Journal(this));
     connectHub();
     connectOutcomes();
     CHttp::getInstance()->setReceiver(m_pMainModel);

@@ -8,6 +8,7 @@ const QStringList kHeaders = {
     QStringLiteral("DHCP"),       QStringLiteral("MAC"),        QStringLiteral("FW Version"),  QStringLiteral("Operation"),
 };
 const QString kStateHeader = QStringLiteral("State");
+const QStringList kReportHeaders = {QStringLiteral("Last proof"), QStringLiteral("Label")};
 const QString kDhcpOn = QStringLiteral("on");
 const QString kDhcpOff = QStringLiteral("off");
 } // namespace
@@ -61,4 +62,14 @@ QStringList deviceCsvLine(const DeviceRow *pRow)
     return {deviceCellText(pRow, ColNo),  deviceCellText(pRow, ColIp),  deviceCellText(pRow, ColMask),
             deviceCellText(pRow, ColGateway), dhcpText(pRow->shown().bDhcp), deviceCellText(pRow, ColMac),
             deviceCellText(pRow, ColFw),  rowStateName(pRow->state())};
+}
+
+QStringList deviceReportHeader()
+{
+    return deviceCsvHeader() + kReportHeaders;
+}
+
+QStringList deviceReportLine(const DeviceRow *pRow)
+{
+    return deviceCsvLine(pRow) << pRow->lastProof().toString(Qt::ISODate) << pRow->label();
 }

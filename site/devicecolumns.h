@@ -30,3 +30,7 @@ QString dhcpText(bool bDhcp);
 /// The columns of a copied row: those of text, DHCP as on or off, and the row's state.
 QStringList deviceCsvHeader();
 QStringList deviceCsvLine(const DeviceRow *pRow);
+/// The columns of the as-built report: those of a copied row, the time of the last proof
+/// that the camera is back, and the label a plan file gave it.
+QStringList deviceReportHeader();
+QStringList deviceReportLine(const DeviceRow *pRow);

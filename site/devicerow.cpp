@@ -188,3 +188,23 @@ void DeviceRow::setClaimedAddress(const QString &strAddress)
 {
     m_strClaimed = strAddress;
 }
+
+QDateTime DeviceRow::lastProof() const
+{
+    return m_lastProof;
+}
+
+void DeviceRow::setLastProof(const QDateTime &proof)
+{
+    m_lastProof = proof;
+}
+
+QString DeviceRow::label() const
+{
+    return m_strLabel;
+}
+
+void DeviceRow::setLabel(const QString &strLabel)
+{
+    m_strLabel = strLabel;
+}

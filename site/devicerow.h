@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "core/devinfo_s.h"
@@ -93,6 +94,12 @@ public:
     /// every plan keeps clear of it. Empty when none.
     QString claimedAddress() const;
     void setClaimedAddress(const QString &strAddress);
+    /// When the camera was last proven back at its new address; invalid when never.
+    QDateTime lastProof() const;
+    void setLastProof(const QDateTime &proof);
+    /// The label a plan file gave the camera; empty when none.
+    QString label() const;
+    void setLabel(const QString &strLabel);
 
 private:
     quint64 m_nId = 0;
@@ -107,4 +114,6 @@ private:
     bool m_bShared = false;
     QString m_strSaveTip;
     QString m_strClaimed;
+    QDateTime m_lastProof;
+    QString m_strLabel;
 };

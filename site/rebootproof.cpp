@@ -9,6 +9,7 @@
 #include "site/batchrun.h"
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
+#include "site/journal.h"
 #include "site/replymatcher.h"
 #include "site/searchcycle.h"
 #include "site/sitenotifier.h"
@@ -83,7 +84,9 @@ void RebootProof::markBack(int nKey)
     m_rows.moveTo(pRow, strNew);
     m_matcher.noteHttpMac(strNew, pRow->mac());
     pRow->setState(RowState::Back, kBackAt.arg(strNew, pRow->mac()));
+    pRow->setLastProof(QDateTime::currentDateTime());
     emit m_notifier.sigRowChanged(pRow->index());
+    emit m_notifier.sigWriteEvent(pRow->id(), int(Journal::Event::Back), pRow->reason());
     m_batch.noteWatchEnded(pRow->id(), true, QString());
 }
 
@@ -94,5 +97,6 @@ void RebootProof::markNotSeen(int nKey, const QString &strReason)
         return;
     pRow->setState(RowState::NotSeen, strReason);
     emit m_notifier.sigRowChanged(pRow->index());
+    emit m_notifier.sigWriteEvent(pRow->id(), int(Journal::Event::NotSeen), strReason);
     m_batch.noteWatchEnded(pRow->id(), false, kBatchNotBack.arg(strReason));
 }

@@ -10,6 +10,7 @@
 #include "site/batchrun.h"
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
+#include "site/journal.h"
 #include "site/rebootproof.h"
 #include "site/replymatcher.h"
 #include "site/requestledger.h"
@@ -45,6 +46,7 @@ const QString kWriteRefused = QStringLiteral("the camera refused the write (stat
 const QString kWriteFailed = QStringLiteral("the write failed: %1");
 const QString kBatchRefused = QStringLiteral("refused the write (status %1)");
 const QString kBatchNoAnswer = QStringLiteral("did not answer the write (%1)");
+const QString kStatusDetail = QStringLiteral("status %1");
 
 // The record a cancel or an answered save leaves behind.
 DevInfo_S resetDevInfo()
@@ -130,6 +132,7 @@ void SaveFlow::sendWrite(quint64 nRowId, const DevInfo_S &stSent)
         m_ledger.beginSave(nRowId, stSent);
         pRow->setClaimedAddress(stSent.strIPAddr);
         setState(pRow, RowState::Saving, kWriting.arg(stSent.strIPAddr));
+        emit m_notifier.sigWriteSent(nRowId, stSent);
     }
     emit m_notifier.sigSetEthInfo(stSent.strIp, networkFieldsOf(stSent));
     m_ledger.endSaveSend();
@@ -147,6 +150,8 @@ void SaveFlow::takeStatus(const QString &strIp, int nStatus)
     const bool bBatch = pRow && m_batch.isBusyWith(pRow->id());
     if (pRow) {
         settle(pRow, bWritten);
+        emit m_notifier.sigWriteEvent(pRow->id(), int(bWritten ? Journal::Event::Written : Journal::Event::Refused),
+                                      kStatusDetail.arg(nStatus));
         if (bBatch)
             endBatchWrite(pRow, bWritten, kBatchRefused.arg(nStatus));
         if (bWritten)
@@ -172,6 +177,7 @@ void SaveFlow::takeUnanswered(quint64 nRowId, const QString &strIp, int nOutcome
     const QString strOutcome = RequestOutcome::outcomeText(nOutcome);
     qDebug() << "slotRequestFinished: the write to" << strIp << "ended without a status:" << strOutcome;
     settle(pRow, false);
+    emit m_notifier.sigWriteEvent(nRowId, int(Journal::Event::Failed), strOutcome);
     setState(pRow, RowState::NotWritten, kWriteFailed.arg(strOutcome));
     if (m_batch.isBusyWith(nRowId))
         endBatchWrite(pRow, false, kBatchNoAnswer.arg(strOutcome));

@@ -9,6 +9,7 @@
 #include "site/rebootproof.h"
 #include "site/saveflow.h"
 #include "site/searchcycle.h"
+#include "site/sitejournal.h"
 #include "site/sitenotifier.h"
 
 namespace {
@@ -27,6 +28,7 @@ SiteModel::SiteModel(QObject *parent)
     m_pProof = new RebootProof(m_rows, m_matcher, *m_pBatchRun, *m_pSearch, *m_pNotifier, this);
     m_pSave = new SaveFlow(m_rows, m_matcher, m_ledger, *m_pBatchRun, *m_pProof, *m_pNotifier, this);
     m_pBatch = new BatchAssignment(m_rows, *m_pSave, *m_pBatchRun, *m_pNotifier, this);
+    m_pJournal = new SiteJournal(m_rows, *m_pSearch, *m_pNotifier, this);
 }
 
 SiteNotifier *SiteModel::notifier() const
@@ -225,9 +227,24 @@ bool SiteModel::isBatchRunning() const
     return m_pBatch->isRunning();
 }
 
-QString SiteModel::batchNote() const
+QStringList SiteModel::notes() const
 {
-    return m_pBatch->note();
+    QStringList listNotes;
+    for (const QString &strNote : {m_pBatch->note(), m_pJournal->problem()}) {
+        if (!strNote.isEmpty())
+            listNotes.append(strNote);
+    }
+    return listNotes;
+}
+
+void SiteModel::setJournal(Journal *pJournal)
+{
+    m_pJournal->setJournal(pJournal);
+}
+
+Journal *SiteModel::journal() const
+{
+    return m_pJournal->journal();
 }
 
 SiteSummary_S SiteModel::summary() const

@@ -17,9 +17,11 @@
 
 class BatchRun;
 class DeviceRow;
+class Journal;
 class RebootProof;
 class SaveFlow;
 class SearchCycle;
+class SiteJournal;
 class SiteNotifier;
 
 /**
@@ -84,8 +86,14 @@ public:
     void startBatch(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
     void cancelBatch();
     bool isBatchRunning() const;
-    /// The last batch's note for the status line; empty when none.
-    QString batchNote() const;
+    /// What the status line adds below the site's counts: the last batch's summary, a
+    /// journal that cannot be written.
+    QStringList notes() const;
+
+    /// Every write and its outcomes go to @p pJournal from now on (nullptr for none, the
+    /// default). Not owned.
+    void setJournal(Journal *pJournal);
+    Journal *journal() const;
 
     /// The site's counts (nShown is left to the face, which knows its filter).
     SiteSummary_S summary() const;
@@ -104,5 +112,6 @@ private:
     RebootProof *m_pProof = nullptr;
     SaveFlow *m_pSave = nullptr;
     BatchAssignment *m_pBatch = nullptr;
+    SiteJournal *m_pJournal = nullptr;
     bool m_bPlanOpen = false;
 };

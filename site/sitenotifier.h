@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include "core/devinfo_s.h"
 #include "core/ethinfo_s.h"
 
 /**
@@ -47,4 +48,10 @@ signals:
     void sigQuestion(QString strQuestion);
     /// A search ended the open batch plan: its question must close.
     void sigPlanDropped();
+
+    /// @p stSent is about to be written to the camera of row @p nRowId.
+    void sigWriteSent(quint64 nRowId, DevInfo_S stSent);
+    /// What became of the last write to row @p nRowId: @p nEvent (a Journal::Event) with
+    /// @p strDetail.
+    void sigWriteEvent(quint64 nRowId, int nEvent, QString strDetail);
 };

@@ -68,7 +68,7 @@ const QString kDownImage = QStringLiteral(":/res/down.png");
 const QString kFilterHint = QStringLiteral("Filter address, MAC, firmware");
 const QString kAssignText = QStringLiteral("Assign addresses...");
 const QString kCancelBatchText = QStringLiteral("Cancel batch");
-const QString kStatusWithNote = QStringLiteral("%1\n%2");
+const QChar kLineBreak('\n');
 
 // A font size in the shortest general form: 16 stays 16, 24.5 stays 24.5.
 QString scaledSheet(const QString &strSheet, int nSize, double scale)
@@ -413,8 +413,7 @@ void ModifyModule::refreshStatusLine()
         SiteSummary_S stSummary = m_pSite->summary();
         if (!ui->filterEdit->text().isEmpty())
             stSummary.nShown = nShown;
-        const QString strNote = m_pSite->batchNote();
-        strText = strNote.isEmpty() ? siteSummaryText(stSummary) : kStatusWithNote.arg(siteSummaryText(stSummary), strNote);
+        strText = (QStringList{siteSummaryText(stSummary)} + m_pSite->notes()).join(kLineBreak);
     }
     ui->siteStatusText->setText(strText);
     ui->siteStatusText->setToolTip(strText);

@@ -1,6 +1,9 @@
 #include "ui/rowactions.h"
 
 #include <QClipboard>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTableWidget>
@@ -10,11 +13,13 @@
 #include "core/toastkind.h"
 #include "site/devicecolumns.h"
 #include "site/devicerow.h"
+#include "site/journal.h"
+#include "site/reportfile.h"
 #include "site/sitemodel.h"
 #include "site/sitenotifier.h"
 #include "site/tablecsv.h"
 #include "ui/batchassigndialog.h"
-#include "ui/webpageopener.h"
+#include "ui/desktopopener.h"
 #include "widgets/toasthintwidget.h"
 
 namespace {
@@ -22,6 +27,13 @@ const QString kAssignText = QStringLiteral("Assign addresses...");
 const QString kCopyText = QStringLiteral("Copy");
 const QString kWebPageText = QStringLiteral("Open web page");
 const QString kSelectFirst = QStringLiteral("Select cameras");
+const QString kReportText = QStringLiteral("Save report...");
+const QString kJournalText = QStringLiteral("Open journal folder");
+const QString kReportTitle = QStringLiteral("Save report");
+const QString kReportName = QStringLiteral("kestrova-report.csv");
+const QString kReportFilter = QStringLiteral("CSV (*.csv)");
+const QString kReportSaved = QStringLiteral("Report saved");
+const QString kReportNotSaved = QStringLiteral("Report not saved");
 } // namespace
 
 RowActions::RowActions(QTableWidget *pTable, SiteModel *pSite, QObject *parent)
@@ -42,8 +54,11 @@ void RowActions::showMenu(const QPoint &pos, bool bAssignEnabled)
     menu.addAction(kAssignText, this, &RowActions::openBatchDialog)->setEnabled(bAssignEnabled);
     menu.addAction(kCopyText, this, &RowActions::copy);
     const QString strAddress = pRow ? pRow->address() : QString();
-    QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { WebPageOpener::open(strAddress); });
-    pPage->setEnabled(pRow && WebPageOpener::canOpen(strAddress));
+    QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { DesktopOpener::open(strAddress); });
+    pPage->setEnabled(pRow && DesktopOpener::canOpen(strAddress));
+    menu.addSeparator();
+    menu.addAction(kReportText, this, &RowActions::saveReport);
+    menu.addAction(kJournalText, this, &RowActions::openJournalFolder)->setEnabled(m_pSite->journal());
     menu.exec(m_pTable->viewport()->mapToGlobal(pos));
 }
 
@@ -53,6 +68,27 @@ void RowActions::copy()
     for (int nIndex : chosenRows())
         listLines.append(deviceCsvLine(m_pSite->rows().at(nIndex)));
     QGuiApplication::clipboard()->setText(tableCsv(listLines));
+}
+
+void RowActions::saveReport()
+{
+    const QString strPath = QFileDialog::getSaveFileName(m_pTable->window(), kReportTitle,
+                                                         QDir::home().filePath(kReportName), kReportFilter);
+    if (strPath.isEmpty())
+        return;
+    QList<QStringList> listLines;
+    for (int nIndex : shownRows())
+        listLines.append(deviceReportLine(m_pSite->rows().at(nIndex)));
+    QString strReason;
+    const bool bSaved = writeReportFile(strPath, deviceReportHeader(), listLines, &strReason);
+    qDebug() << "saveReport:" << strPath << (bSaved ? QStringLiteral("saved") : strReason);
+    ToastHintWidget::getInstance()->showTips(bSaved ? ToastSuccess : ToastFailure, bSaved ? kReportSaved : kReportNotSaved);
+}
+
+void RowActions::openJournalFolder()
+{
+    if (Journal *pJournal = m_pSite->journal())
+        DesktopOpener::openFolder(pJournal->folderPath());
 }
 
 // The selected rows that may be written take part; the others are listed with the reason.
@@ -83,12 +119,16 @@ QList<int> RowActions::chosenRows() const
         if (!m_pTable->isRowHidden(index.row()))
             listRows.append(index.row());
     }
-    if (listRows.isEmpty()) {
-        for (int nIndex = 0; nIndex < m_pTable->rowCount(); ++nIndex) {
-            if (!m_pTable->isRowHidden(nIndex))
-                listRows.append(nIndex);
-        }
-    }
     std::sort(listRows.begin(), listRows.end());
+    return listRows.isEmpty() ? shownRows() : listRows;
+}
+
+QList<int> RowActions::shownRows() const
+{
+    QList<int> listRows;
+    for (int nIndex = 0; nIndex < m_pTable->rowCount(); ++nIndex) {
+        if (!m_pTable->isRowHidden(nIndex))
+            listRows.append(nIndex);
+    }
     return listRows;
 }

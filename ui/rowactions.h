@@ -28,9 +28,14 @@ public:
     void copy();
     /// The batch plan's question for the selected rows, or a toast asking to select some.
     void openBatchDialog();
+    /// Asks where to save the as-built report of the shown rows, and saves it.
+    void saveReport();
+    /// Opens the journal's folder on the desktop.
+    void openJournalFolder();
 
 private:
     QList<int> chosenRows() const;
+    QList<int> shownRows() const;
 
     QTableWidget *m_pTable = nullptr;
     SiteModel *m_pSite = nullptr;

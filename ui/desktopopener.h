@@ -4,11 +4,12 @@
 #include <QUrl>
 
 /**
- * Opens a camera's web page, http://<address>/, in the desktop's browser. Only a plain
- * dotted-quad address that the tool may contact is opened. Tests install their own opener
- * in code and see the URL that would go to the desktop.
+ * Hands URLs to the desktop: a camera's web page, http://<address>/, in the browser (only a
+ * plain dotted-quad address that the tool may contact is opened), and a local folder in the
+ * file manager. Tests install their own opener in code and see the URL that would go to the
+ * desktop.
  */
-class WebPageOpener
+class DesktopOpener
 {
 public:
     using Opener = bool (*)(const QUrl &url);
@@ -17,8 +18,10 @@ public:
     static bool canOpen(const QString &strAddress);
     /// Opens the page of @p strAddress; false when it may not be opened or the desktop failed.
     static bool open(const QString &strAddress);
+    /// Opens the folder @p strPath; false when the desktop failed.
+    static bool openFolder(const QString &strPath);
     /// Installs the opener; nullptr puts the desktop's back.
     static void setOpener(Opener pOpener);
 
-    WebPageOpener() = delete;
+    DesktopOpener() = delete;
 };

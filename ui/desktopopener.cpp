@@ -1,4 +1,4 @@
-#include "ui/webpageopener.h"
+#include "ui/desktopopener.h"
 
 #include <QDesktopServices>
 
@@ -13,21 +13,26 @@ bool openOnDesktop(const QUrl &url)
     return QDesktopServices::openUrl(url);
 }
 
-WebPageOpener::Opener s_pOpener = &openOnDesktop;
+DesktopOpener::Opener s_pOpener = &openOnDesktop;
 
 } // namespace
 
-bool WebPageOpener::canOpen(const QString &strAddress)
+bool DesktopOpener::canOpen(const QString &strAddress)
 {
     return ContactPolicy::mayContact(strAddress);
 }
 
-bool WebPageOpener::open(const QString &strAddress)
+bool DesktopOpener::open(const QString &strAddress)
 {
     return canOpen(strAddress) && s_pOpener(QUrl(kPageUrl.arg(strAddress)));
 }
 
-void WebPageOpener::setOpener(Opener pOpener)
+bool DesktopOpener::openFolder(const QString &strPath)
+{
+    return s_pOpener(QUrl::fromLocalFile(strPath));
+}
+
+void DesktopOpener::setOpener(Opener pOpener)
 {
     s_pOpener = pOpener ? pOpener : &openOnDesktop;
 }
