@@ -29,9 +29,6 @@ public:
     MainModel *getMainModel() const;
 
 private:
-    void connectHub();
-    void connectOutcomes();
-
     MainWindow *m_pMainWindow = nullptr;
     MainModel *m_pMainModel = nullptr;
 };

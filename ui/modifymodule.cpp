@@ -10,12 +10,12 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include "core/commonsignal.h"
 #include "core/searchlimits.h"
 #include "net/localaddresses.h"
 #include "site/devicecolumns.h"
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
+#include "site/hubrequests.h"
 #include "site/sitemodel.h"
 #include "site/sitenotifier.h"
 #include "ui/remembered.h"
@@ -79,11 +79,6 @@ QString scaledSheet(const QString &strSheet, int nSize, double scale)
 QString kitSheet(const QString &strSheet)
 {
     return CFontFamily::getInstance()->styleSheet(strSheet);
-}
-
-CommonSignal *hub()
-{
-    return CommonSignal::getInstance();
 }
 
 } // namespace
@@ -228,14 +223,7 @@ void ModifyModule::initShortcuts()
 void ModifyModule::linkSite()
 {
     SiteNotifier *pSite = m_pSite->notifier();
-    connect(pSite, &SiteNotifier::sigSearchNetwork, this, [](const QString &strIp) { emit hub()->sigSearchNetwork(strIp); });
-    connect(pSite, &SiteNotifier::sigAskCamera, this, [](const QString &strIp) {
-        emit hub()->sigGetFwVersion(strIp);
-        emit hub()->sigGetEnv(strIp);
-    });
-    connect(pSite, &SiteNotifier::sigSetEthInfo, this,
-            [](const QString &strIp, const EthInfo_S &stEthInfo) { emit hub()->sigSetEthInfo(strIp, stEthInfo); });
-    connect(pSite, &SiteNotifier::sigDevReboot, this, [](const QString &strIp) { emit hub()->sigDevReboot(strIp); });
+    sendSiteRequestsToHub(pSite, this);
 
     connect(pSite, &SiteNotifier::sigRowsCleared, m_pCells, &RowCells::clear);
     connect(pSite, &SiteNotifier::sigListening, this, &ModifyModule::refreshStatusLine);
