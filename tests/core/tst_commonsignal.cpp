@@ -10,7 +10,7 @@
 #include "core/commonsignal.h"
 #include "core/lazyinstance.h"
 #include "core/metatypes.h"
-#include "support/recordfields.h"
+#include "support/records.h"
 
 namespace {
 

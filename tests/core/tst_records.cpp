@@ -8,7 +8,7 @@
 #include "core/nametables.h"
 #include "core/quillbootsearch_s.h"
 #include "net/commontool.h"
-#include "support/recordfields.h"
+#include "support/records.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "net/commontool.h"
 #include "net/devicesdk.h"
 #include "support/logcapture.h"
-#include "support/recordfields.h"
+#include "support/records.h"
 
 namespace {
 

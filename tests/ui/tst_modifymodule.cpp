@@ -17,14 +17,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include <cstring>
-
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
 #include "net/localaddresses.h"
 #include "ui/desktopopener.h"
 #include "support/devicetabledriver.h"
 #include "support/formchecks.h"
+#include "support/records.h"
 #include "support/teststep.h"
 #include "ui/modifymodule.h"
 #include "ui/remembered.h"
@@ -39,28 +38,6 @@
 
 namespace {
 
-QuillbootSearch_S searchReply(const QString &strAddress, qint32 nPort = 80)
-{
-    QuillbootSearch_S stReply;
-    const QByteArray baAddress = strAddress.toLatin1();
-    std::memcpy(stReply.szIp, baAddress.constData(), size_t(qMin(baAddress.size(), int(sizeof(stReply.szIp)) - 1)));
-    stReply.dwPort = qToLittleEndian(nPort);
-    return stReply;
-}
-
-EthInfo_S ethInfo(const QString &strAddress, const QString &strMac, int nDhcp = 0)
-{
-    EthInfo_S stEthInfo;
-    stEthInfo.strIPAddr = strAddress;
-    stEthInfo.strSubMask = QStringLiteral("255.255.255.0");
-    stEthInfo.strGateway = QStringLiteral("10.0.0.1");
-    stEthInfo.strMacAddr = strMac;
-    stEthInfo.nDhcp = nDhcp;
-    stEthInfo.strDns1 = QStringLiteral("127.0.0.53");
-    stEthInfo.strDns2 = QStringLiteral("127.0.0.54");
-    return stEthInfo;
-}
-
 FwVersion_S fwVersion(const QString &strCam, const QString &strArm, const QString &strAF)
 {
     FwVersion_S stFwVersion;
@@ -68,19 +45,6 @@ FwVersion_S fwVersion(const QString &strCam, const QString &strArm, const QStrin
     stFwVersion.strArmVersion = strArm;
     stFwVersion.strAFVersion = strAF;
     return stFwVersion;
-}
-
-DevInfo_S sdkReport(const QString &strAddress, const QString &strMac)
-{
-    DevInfo_S stDevInfo;
-    stDevInfo.strIPAddr = strAddress;
-    stDevInfo.strSubMask = QStringLiteral("255.255.0.0");
-    stDevInfo.strGateway = QStringLiteral("10.0.200.1");
-    stDevInfo.strMacAddr = strMac;
-    stDevInfo.strCamVersion = QStringLiteral("V3.1.4");
-    stDevInfo.strArmVersion = QStringLiteral("V1.5.9");
-    stDevInfo.strAFVersion = QStringLiteral("V2.6.5");
-    return stDevInfo;
 }
 
 } // namespace
