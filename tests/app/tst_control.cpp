@@ -16,6 +16,7 @@
 #include "core/commonsignal.h"
 #include "net/chttp.h"
 #include "net/modifymodel.h"
+#include "support/searchport.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 #include "widgets/ctext.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr quint16 kSearchPort = 54361;
 const QString kLoopbackAddress = QStringLiteral("127.0.0.1");
 const QString kCameraAddress = QStringLiteral("127.0.0.9");
 
@@ -99,12 +99,6 @@ const QHash<QByteArray, Disconnector> &expectedWiring()
         {"sigSdkGetInfoFinished", [](Control *p) { return QObject::disconnect(hub(), &CommonSignal::sigSdkGetInfoFinished, view(p), &ModifyModule::slotSdkGetInfoFinished); }},
     };
     return wiring;
-}
-
-bool searchPortFree()
-{
-    QUdpSocket probe;
-    return probe.bind(QHostAddress::AnyIPv4, kSearchPort, QUdpSocket::DontShareAddress);
 }
 
 // Looks at the wiring at the moment the main window is first shown.
@@ -267,8 +261,7 @@ void TestControl::shutDownGoesWindowModelClient()
 // A search in progress holds the search port; the shut-down releases it with the model.
 void TestControl::shutDownClosesSearchSocket()
 {
-    if (!searchPortFree())
-        QSKIP("the search port is held by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     emit hub()->sigSearchNetwork(kLoopbackAddress);
     QTRY_VERIFY(!searchPortFree());
 

@@ -8,6 +8,7 @@
 #include "core/nametables.h"
 #include "core/quillbootsearch_s.h"
 #include "net/commontool.h"
+#include "support/records.h"
 
 namespace {
 
@@ -44,22 +45,12 @@ private slots:
 
 void TestRecords::defaults()
 {
-    const EthInfo_S stEth;
-    QCOMPARE(stEth.nDhcp, -1);
-    for (const QString &strField : {stEth.strIPAddr, stEth.strSubMask, stEth.strGateway, stEth.strMacAddr,
-                                    stEth.strDns1, stEth.strDns2})
-        QVERIFY(strField.isEmpty());
+    QCOMPARE(ethInfoFields(EthInfo_S()), QStringList({"", "", "", "", "-1", "", ""}));
 
     const FwVersion_S stFw;
     QVERIFY(stFw.strCamVersion.isEmpty() && stFw.strArmVersion.isEmpty() && stFw.strAFVersion.isEmpty());
 
-    const DevInfo_S stDev;
-    QCOMPARE(stDev.nDhcp, -1);
-    QCOMPARE(stDev.nPort, 0);
-    for (const QString &strField : {stDev.strIp, stDev.strIPAddr, stDev.strSubMask, stDev.strGateway,
-                                    stDev.strMacAddr, stDev.strDns1, stDev.strDns2, stDev.strCamVersion,
-                                    stDev.strArmVersion, stDev.strAFVersion})
-        QVERIFY(strField.isEmpty());
+    QCOMPARE(devInfoFields(DevInfo_S()), QStringList({"", "0", "", "", "", "", "-1", "", "", "", "", ""}));
 
     QCOMPARE(searchRecordToBytes(QuillbootSearch_S()), QByteArray(kSearchRecordSize, '\0'));
 }

@@ -99,7 +99,7 @@ void TestE2eCycle::cleanupTestCase()
 void TestE2eCycle::cleanup()
 {
     if (m_program.driver())
-        m_program.driver()->dismissPopups();
+        m_program.driver()->hidePopups();
 }
 
 QSet<QString> TestE2eCycle::listedAddresses() const

@@ -129,7 +129,7 @@ void TestE2eHostile::cleanupTestCase()
 void TestE2eHostile::cleanup()
 {
     if (m_program.driver())
-        m_program.driver()->dismissPopups();
+        m_program.driver()->hidePopups();
 }
 
 void TestE2eHostile::goodCamerasSurviveHostileOnes()

@@ -14,6 +14,7 @@
 #include "net/commontool.h"
 #include "net/devicesdk.h"
 #include "support/logcapture.h"
+#include "support/records.h"
 
 namespace {
 
@@ -167,14 +168,6 @@ QByteArray versionArea(quint32 nCam, quint32 nAF, quint32 nArm)
 QByteArray netInfoReport(const QByteArray &baNetInfo)
 {
     return R"({"SapSearch":{"stNetInfo":)" + baNetInfo + "}}";
-}
-
-QStringList devInfoFields(const DevInfo_S &stDev)
-{
-    return {stDev.strIp,         QString::number(stDev.nPort), stDev.strIPAddr,     stDev.strSubMask,
-            stDev.strGateway,    stDev.strMacAddr,             QString::number(stDev.nDhcp),
-            stDev.strDns1,       stDev.strDns2,                stDev.strCamVersion, stDev.strArmVersion,
-            stDev.strAFVersion};
 }
 
 // Fields as devInfoFields gives them for an SDK report: no search address, port 0, DHCP -1.

@@ -13,12 +13,12 @@
 #include "net/modifymodel.h"
 #include "support/fakesearchresponder.h"
 #include "support/logcapture.h"
+#include "support/searchport.h"
 
 namespace {
 
 const QString kLoopbackIp = QStringLiteral("127.0.0.1");
 const QByteArray kMagicBytes = QByteArray::fromHex("87435612");
-constexpr quint16 kBindPort = 54361;
 constexpr int kWindowMs = 2000;
 constexpr int kResultDelayMs = 2000;
 // Allowed lateness of a timer-driven event on a busy machine; never a lower bound.
@@ -78,14 +78,6 @@ bool addressOwnedLocally(const QString &strIp)
             return true;
     }
     return false;
-}
-
-// Another program (or a test of another build) searching at the same time would share
-// the group with us; such a run skips instead of failing.
-bool searchPortFree()
-{
-    QUdpSocket probe;
-    return probe.bind(QHostAddress::AnyIPv4, kBindPort, QAbstractSocket::DontShareAddress);
 }
 
 } // namespace
@@ -167,8 +159,7 @@ QUdpSocket *TestModifyModel::modelSocket() const
 
 void TestModifyModel::requestIsExact76Bytes()
 {
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
     QSet<QByteArray> setRequestIds;
@@ -187,8 +178,7 @@ void TestModifyModel::requestIsExact76Bytes()
 
 void TestModifyModel::repliesPublishedTogetherAfterFirst()
 {
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
     const QList<int> listDelays = {100, 900, 1800};
@@ -219,8 +209,7 @@ void TestModifyModel::repliesPublishedTogetherAfterFirst()
 
 void TestModifyModel::repliesTruncatedOrZeroFilled()
 {
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
     QByteArray baLong(100, '\0');
@@ -247,8 +236,7 @@ void TestModifyModel::repliesTruncatedOrZeroFilled()
 
 void TestModifyModel::nothingReceivedPublishesEmptyAtWindowEnd()
 {
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
     // Arrives after the window has closed, so it must not be read.
@@ -268,8 +256,7 @@ void TestModifyModel::nothingReceivedPublishesEmptyAtWindowEnd()
 
 void TestModifyModel::secondSearchWithinWindowDropped()
 {
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
     m_pModel->slotSearchNetwork(kLoopbackIp);
@@ -304,13 +291,12 @@ void TestModifyModel::failedStartPublishesAtOnce()
     QFETCH(QString, strLog);
     if (addressOwnedLocally(strIp) && !bHoldPort)
         QSKIP("a local interface owns the address meant to be foreign");
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
 
     auto *pHolder = new QUdpSocket(this);
-    if (bHoldPort && !pHolder->bind(QHostAddress::AnyIPv4, kBindPort, QAbstractSocket::DontShareAddress))
+    if (bHoldPort && !pHolder->bind(QHostAddress::AnyIPv4, kSearchBindPort, QAbstractSocket::DontShareAddress))
         QSKIP("port 54361 is taken by another program");
     if (!strLog.isEmpty())
         QTest::ignoreMessage(QtDebugMsg, qPrintable(strLog));
@@ -334,8 +320,7 @@ void TestModifyModel::failedStartPublishesAtOnce()
 // delay and the longest turn of the event loop are printed, not asserted.
 void TestModifyModel::floodCappedAndPublishedOnTime()
 {
-    if (!searchPortFree())
-        QSKIP("port 54361 is in use by another program");
+    SKIP_UNLESS_SEARCH_PORT_FREE();
     if (!m_pResponder->start())
         QSKIP("cannot join 234.200.200.1 on the loopback interface");
     QList<QByteArray> listFlood;
@@ -349,7 +334,7 @@ void TestModifyModel::floodCappedAndPublishedOnTime()
         QUdpSocket sender;
         nFirstSentMs = m_timer.elapsed();
         for (const QByteArray &baReply : qAsConst(listFlood))
-            sender.writeDatagram(baReply, QHostAddress::LocalHost, kBindPort);
+            sender.writeDatagram(baReply, QHostAddress::LocalHost, kSearchBindPort);
     }));
 
     std::unique_ptr<LogCapture> pCapture(new LogCapture);

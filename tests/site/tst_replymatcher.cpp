@@ -5,6 +5,7 @@
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
 #include "site/replymatcher.h"
+#include "support/records.h"
 
 namespace {
 
@@ -18,16 +19,6 @@ QString describe(const DeviceRow *pRow)
     const QString strMac = pRow->mac().isEmpty() ? kNone : pRow->mac();
     const QString strCam = pRow->record().strCamVersion.isEmpty() ? kNone : pRow->record().strCamVersion;
     return QStringLiteral("%1 %2 %3").arg(QString(QLatin1Char(kFills[int(pRow->fill())])), strMac, strCam);
-}
-
-DevInfo_S sdkReport(const QString &strAddress, const QString &strMac)
-{
-    DevInfo_S stReport;
-    stReport.strIPAddr = strAddress;
-    stReport.strSubMask = QStringLiteral("255.255.0.0");
-    stReport.strMacAddr = strMac;
-    stReport.strCamVersion = QStringLiteral("V3.1.4");
-    return stReport;
 }
 
 } // namespace

@@ -5,37 +5,17 @@
 
 #include <QScopedPointer>
 
-#include <cstring>
-
 #include "core/metatypes.h"
 #include "site/devicerow.h"
 #include "site/sitemodel.h"
 #include "site/sitenotifier.h"
+#include "support/records.h"
 
 namespace {
 
 const QString kLocal = QStringLiteral("10.0.0.1");
 const QString kFirst = QStringLiteral("10.0.0.21");
 const QString kSecond = QStringLiteral("10.0.0.22");
-
-QuillbootSearch_S answer(const QString &strAddress)
-{
-    QuillbootSearch_S stAnswer;
-    const QByteArray baAddress = strAddress.toLatin1();
-    std::memcpy(stAnswer.szIp, baAddress.constData(), size_t(baAddress.size()));
-    return stAnswer;
-}
-
-EthInfo_S settings(const QString &strAddress, const QString &strMac)
-{
-    EthInfo_S stEthInfo;
-    stEthInfo.strIPAddr = strAddress;
-    stEthInfo.strSubMask = QStringLiteral("255.255.255.0");
-    stEthInfo.strGateway = kLocal;
-    stEthInfo.strMacAddr = strMac;
-    stEthInfo.nDhcp = 0;
-    return stEthInfo;
-}
 
 } // namespace
 
@@ -71,12 +51,12 @@ void TestSiteModel::listCameras(const QStringList &listAddresses)
     QVERIFY(m_pSite->search(kLocal));
     QList<QuillbootSearch_S> listAnswers;
     for (const QString &strAddress : listAddresses)
-        listAnswers.append(answer(strAddress));
+        listAnswers.append(searchReply(strAddress));
     m_pSite->takeSearchResult(listAnswers);
     m_pSite->takeSdkFinished();
     QTRY_VERIFY(!m_pSite->isSearching());
     for (const QString &strAddress : listAddresses)
-        m_pSite->takeSettings(strAddress, settings(strAddress, QStringLiteral("mac-") + strAddress));
+        m_pSite->takeSettings(strAddress, ethInfo(strAddress, QStringLiteral("mac-") + strAddress));
 }
 
 // The rows of a new search may sit at the same places, even at the same addresses: a plan

@@ -11,12 +11,11 @@
 #include <QHeaderView>
 #include <QHostAddress>
 #include <QLabel>
+#include <QLineEdit>
 #include <QNetworkInterface>
 #include <QScopedPointer>
 #include <QTableWidget>
 #include <QToolButton>
-
-#include <cstring>
 
 #include "core/commonsignal.h"
 #include "core/metatypes.h"
@@ -24,10 +23,11 @@
 #include "ui/desktopopener.h"
 #include "support/devicetabledriver.h"
 #include "support/formchecks.h"
+#include "support/records.h"
+#include "support/teststep.h"
 #include "ui/modifymodule.h"
 #include "ui/remembered.h"
 #include "site/rowstate.h"
-#include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ccombobox.h"
 #include "widgets/ctext.h"
@@ -38,30 +38,6 @@
 
 namespace {
 
-const QString kSaveQuestion = QStringLiteral("Are you sure to save the changes and reboot the camera now?");
-
-QuillbootSearch_S searchReply(const QString &strAddress, qint32 nPort = 80)
-{
-    QuillbootSearch_S stReply;
-    const QByteArray baAddress = strAddress.toLatin1();
-    std::memcpy(stReply.szIp, baAddress.constData(), size_t(qMin(baAddress.size(), int(sizeof(stReply.szIp)) - 1)));
-    stReply.dwPort = qToLittleEndian(nPort);
-    return stReply;
-}
-
-EthInfo_S ethInfo(const QString &strAddress, const QString &strMac, int nDhcp = 0)
-{
-    EthInfo_S stEthInfo;
-    stEthInfo.strIPAddr = strAddress;
-    stEthInfo.strSubMask = QStringLiteral("255.255.255.0");
-    stEthInfo.strGateway = QStringLiteral("10.0.0.1");
-    stEthInfo.strMacAddr = strMac;
-    stEthInfo.nDhcp = nDhcp;
-    stEthInfo.strDns1 = QStringLiteral("127.0.0.53");
-    stEthInfo.strDns2 = QStringLiteral("127.0.0.54");
-    return stEthInfo;
-}
-
 FwVersion_S fwVersion(const QString &strCam, const QString &strArm, const QString &strAF)
 {
     FwVersion_S stFwVersion;
@@ -69,19 +45,6 @@ FwVersion_S fwVersion(const QString &strCam, const QString &strArm, const QStrin
     stFwVersion.strArmVersion = strArm;
     stFwVersion.strAFVersion = strAF;
     return stFwVersion;
-}
-
-DevInfo_S sdkReport(const QString &strAddress, const QString &strMac)
-{
-    DevInfo_S stDevInfo;
-    stDevInfo.strIPAddr = strAddress;
-    stDevInfo.strSubMask = QStringLiteral("255.255.0.0");
-    stDevInfo.strGateway = QStringLiteral("10.0.200.1");
-    stDevInfo.strMacAddr = strMac;
-    stDevInfo.strCamVersion = QStringLiteral("V3.1.4");
-    stDevInfo.strArmVersion = QStringLiteral("V1.5.9");
-    stDevInfo.strAFVersion = QStringLiteral("V2.6.5");
-    return stDevInfo;
 }
 
 } // namespace
@@ -151,9 +114,6 @@ private:
     void connectHub();
     void listCameras(const QStringList &listAddress, const QList<DevInfo_S> &listSdk = {});
     void fillRow(const QString &strAddress, const QString &strMac, int nDhcp = 0);
-    void clickPopButton(const QString &strName);
-    void saveRow(int row);
-    QWidget *drivenView() const override;
     static QImage toastIcon();
 
     QScopedPointer<ModifyModule> m_pView;
@@ -170,6 +130,7 @@ void TestModifyModule::initTestCase()
 void TestModifyModule::init()
 {
     m_pView.reset(new ModifyModule);
+    setView(m_pView.data());
     connectHub();
     m_pView->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_pView.data()));
@@ -178,7 +139,7 @@ void TestModifyModule::init()
 void TestModifyModule::cleanup()
 {
     m_pView.reset();
-    hideHintWindows();
+    hidePopups();
 }
 
 void TestModifyModule::connectHub()
@@ -212,26 +173,6 @@ void TestModifyModule::listCameras(const QStringList &listAddress, const QList<D
 void TestModifyModule::fillRow(const QString &strAddress, const QString &strMac, int nDhcp)
 {
     emit CommonSignal::getInstance()->sigUpdateEthInfo(strAddress, ethInfo(strAddress, strMac, nDhcp));
-}
-
-QWidget *TestModifyModule::drivenView() const
-{
-    return m_pView.data();
-}
-
-void TestModifyModule::clickPopButton(const QString &strName)
-{
-    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
-    QTRY_VERIFY(pPop->isVisible());
-    CTextButton *pButton = pPop->findChild<CTextButton *>(strName);
-    QVERIFY(pButton);
-    QTest::mouseClick(pButton, Qt::LeftButton);
-}
-
-void TestModifyModule::saveRow(int row)
-{
-    STEP(clickRowButton(QStringLiteral("saveBtn"), row));
-    STEP(clickPopButton(QStringLiteral("sureBtn")));
 }
 
 // ---------------------------------------------------------------- form and table
@@ -301,7 +242,7 @@ void TestModifyModule::searchBarStretchFactors()
     QCOMPARE(pSearch->stretch(0), 43);
     QCOMPARE(pSearch->stretch(1), 568);
 
-    auto *pToolButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    auto *pToolButton = searchButton();
     QCOMPARE(pToolButton->text(), QStringLiteral("Search"));
     QCOMPARE(pToolButton->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     QCOMPARE(m_pView->findChild<CText *>(QStringLiteral("localIpText"))->text(), QStringLiteral("Computer IP "));
@@ -376,7 +317,7 @@ void TestModifyModule::setScaleResizesFonts()
     }
 
     // The row button must paint exactly like a button set up alike at the scaled size.
-    CTextButton *pSave = rowButton(QStringLiteral("saveBtn"), 0);
+    CTextButton *pSave = rowButton(kSaveButton, 0);
     QVERIFY(pSave);
     CTextButton reference(QStringLiteral("Save"));
     reference.setFontFamily(QStringLiteral("Microsoft YaHei"));
@@ -458,7 +399,7 @@ void TestModifyModule::searchEmptiesTableAndDisablesButton()
     auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
     pCombo->clear();
     pCombo->addItem(QStringLiteral("127.0.0.1"));
-    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    auto *pButton = searchButton();
     QSignalSpy searchSpy(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork);
     QTest::mouseClick(pButton, Qt::LeftButton);
 
@@ -495,10 +436,10 @@ void TestModifyModule::searchResultsBecomeRows()
         QVERIFY(rowSwitch(row));
         QCOMPARE(rowSwitch(row)->size(), QSize(30, 15));
         QVERIFY(!rowSwitch(row)->isChecked());
-        QCOMPARE(rowButton(QStringLiteral("saveBtn"), row)->text(), QStringLiteral("Save"));
-        QCOMPARE(rowButton(QStringLiteral("cancelBtn"), row)->text(), QStringLiteral("Cancel"));
-        QVERIFY(!rowButton(QStringLiteral("saveBtn"), row)->isEnabled());
-        QVERIFY(!rowButton(QStringLiteral("cancelBtn"), row)->isEnabled());
+        QCOMPARE(rowButton(kSaveButton, row)->text(), QStringLiteral("Save"));
+        QCOMPARE(rowButton(kCancelButton, row)->text(), QStringLiteral("Cancel"));
+        QVERIFY(!rowButton(kSaveButton, row)->isEnabled());
+        QVERIFY(!rowButton(kCancelButton, row)->isEnabled());
     }
     QTRY_COMPARE(finishedSpy.count(), 1);
 }
@@ -555,7 +496,7 @@ void TestModifyModule::sdkEndRequestsEveryRowAndEnablesSearch()
     connect(pHub, &CommonSignal::sigGetEnv, m_pView.data(),
             [&listOrder](const QString &strIp) { listOrder.append("env " + strIp); });
 
-    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    auto *pButton = searchButton();
     pButton->setEnabled(false);
     STEP(listCameras({QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.21"), QStringLiteral("127.0.0.22")}));
 
@@ -573,15 +514,15 @@ void TestModifyModule::settingsFillRowsOfSharedAddressInOrder()
     QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
     QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
     QVERIFY(rowSwitch(0)->isChecked());
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
-    QVERIFY(rowButton(QStringLiteral("cancelBtn"), 0)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 0)->isEnabled());
+    QVERIFY(rowButton(kCancelButton, 0)->isEnabled());
     QVERIFY(cell(2, 5).isEmpty());
-    QVERIFY(!rowButton(QStringLiteral("saveBtn"), 2)->isEnabled());
+    QVERIFY(!rowButton(kSaveButton, 2)->isEnabled());
 
     fillRow(QStringLiteral("127.0.0.21"), QStringLiteral("00:11:22:33:44:02"));
     QCOMPARE(cell(2, 5), QStringLiteral("00:11:22:33:44:02"));
     QVERIFY(!rowSwitch(2)->isChecked());
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), 2)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 2)->isEnabled());
     QVERIFY(cell(1, 5).isEmpty());
     QVERIFY(cell(2, 6).isEmpty());
     QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:01"));
@@ -605,17 +546,17 @@ void TestModifyModule::sdkReportCompletesSecondCameraOfAddress()
     QCOMPARE(cell(1, 2), QStringLiteral("255.255.0.0"));
     QCOMPARE(cell(1, 3), QStringLiteral("10.0.200.1"));
     QCOMPARE(cell(1, 6), QStringLiteral("V1.5.9,V3.1.4,V2.6.5"));
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), 1)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 1)->isEnabled());
 
     // A write to the address reaches the first camera: the merged row is never written,
     // the reachable one still is.
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
     STEP(typeIntoCell(1, 1, QStringLiteral("10.0.0.30")));
-    STEP(clickRowButton(QStringLiteral("saveBtn"), 1));
+    STEP(clickRowButton(kSaveButton, 1));
     QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
     QCOMPARE(toastText(), QStringLiteral("Shared address"));
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().strMacAddr, QStringLiteral("00:11:22:33:44:01"));
 }
@@ -662,9 +603,9 @@ void TestModifyModule::unansweredRowKeepsButtonsDisabled()
     QCOMPARE(cell(1, 1), QStringLiteral("127.0.0.22"));
     for (int nColumn : {2, 3, 5, 6})
         QVERIFY(cell(1, nColumn).isEmpty());
-    QVERIFY(!rowButton(QStringLiteral("saveBtn"), 1)->isEnabled());
-    QVERIFY(!rowButton(QStringLiteral("cancelBtn"), 1)->isEnabled());
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+    QVERIFY(!rowButton(kSaveButton, 1)->isEnabled());
+    QVERIFY(!rowButton(kCancelButton, 1)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 0)->isEnabled());
 }
 
 void TestModifyModule::replyForUnknownAddressIsDropped()
@@ -685,7 +626,7 @@ void TestModifyModule::secondSearchRenumbersRows()
     auto *pCombo = m_pView->findChild<CComboBox *>(QStringLiteral("localIpCombo"));
     pCombo->clear();
     pCombo->addItem(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(m_pView->findChild<QToolButton *>(QStringLiteral("toolButton")), Qt::LeftButton);
+    QTest::mouseClick(searchButton(), Qt::LeftButton);
     STEP(listCameras({QStringLiteral("127.0.0.24"), QStringLiteral("127.0.0.25")}));
 
     QCOMPARE(table()->rowCount(), 2);
@@ -699,7 +640,7 @@ void TestModifyModule::secondSearchRenumbersRows()
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
     QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.40")));
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(0).toString(), QStringLiteral("127.0.0.24"));
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
@@ -716,10 +657,10 @@ void TestModifyModule::cellWidgetsShownForRowsInView()
     const int nLast = kRows - 1;
     QTRY_VERIFY(rowSwitch(0)->isVisible());
     QVERIFY(!rowSwitch(nLast)->isVisible());
-    QVERIFY(!rowButton(QStringLiteral("saveBtn"), nLast)->isVisible());
+    QVERIFY(!rowButton(kSaveButton, nLast)->isVisible());
     table()->scrollToItem(table()->item(nLast, 1));
     QTRY_VERIFY(rowSwitch(nLast)->isVisible());
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), nLast)->isVisible());
+    QVERIFY(rowButton(kSaveButton, nLast)->isVisible());
     QVERIFY(!rowSwitch(0)->isVisible());
 }
 
@@ -735,14 +676,11 @@ void TestModifyModule::saveSendsEditedRowAfterConfirmation()
     STEP(typeIntoCell(0, 3, QStringLiteral("10.0.9.1")));
 
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
-    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
-    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
-    QTRY_VERIFY(pPop->isVisible());
-    QCOMPARE(pPop->findChild<QLabel *>(QStringLiteral("tipText"))->text(), kSaveQuestion);
+    STEP(clickRowButton(kSaveButton, 0));
+    QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
     QCOMPARE(setSpy.count(), 0);
 
-    STEP(clickPopButton(QStringLiteral("sureBtn")));
-    QVERIFY(!pPop->isVisible());
+    STEP(answerSaveQuestion());
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(0).toString(), strAddress);
     const EthInfo_S stSent = setSpy.at(0).at(1).value<EthInfo_S>();
@@ -766,15 +704,15 @@ void TestModifyModule::toggleRecordsDhcpOfItsRow()
     QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
     QVERIFY(rowSwitch(0)->isChecked());
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
-    STEP(saveRow(0));
-    STEP(saveRow(1));
+    STEP(confirmSave(0));
+    STEP(confirmSave(1));
     QCOMPARE(setSpy.count(), 2);
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
     QCOMPARE(setSpy.at(1).at(1).value<EthInfo_S>().nDhcp, 1);
 
     emit CommonSignal::getInstance()->sigSetEthStatus(QStringLiteral("127.0.0.22"), 1);
     QTest::mouseClick(rowSwitch(1), Qt::LeftButton);
-    STEP(saveRow(1));
+    STEP(confirmSave(1));
     QCOMPARE(setSpy.count(), 3);
     QCOMPARE(setSpy.at(2).at(1).value<EthInfo_S>().nDhcp, 0);
 }
@@ -790,7 +728,7 @@ void TestModifyModule::dhcpFallsBackToCheckedSwitch()
     QVERIFY(rowSwitch(0)->isChecked());
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().nDhcp, 1);
 }
@@ -803,7 +741,7 @@ void TestModifyModule::declineSendsNothing()
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
 
     for (const QString &strDecline : {QStringLiteral("cancelBtn"), QStringLiteral("exitBtn")}) {
-        STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+        STEP(clickRowButton(kSaveButton, 0));
         CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
         QTRY_VERIFY(pPop->isVisible());
         QWidget *pButton = pPop->findChild<QWidget *>(strDecline);
@@ -812,7 +750,7 @@ void TestModifyModule::declineSendsNothing()
         QVERIFY(!pPop->isVisible());
     }
     QCOMPARE(setSpy.count(), 0);
-    QVERIFY(!ToastHintWidget::getInstance()->isVisible());
+    QVERIFY(!isToastVisible());
 }
 
 void TestModifyModule::invalidValuesGiveFormErrorAfterConfirmation_data()
@@ -841,13 +779,13 @@ void TestModifyModule::invalidValuesGiveFormErrorAfterConfirmation()
         STEP(typeIntoCell(0, column, text));
 
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
-    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    STEP(clickRowButton(kSaveButton, 0));
     QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
-    QVERIFY(!ToastHintWidget::getInstance()->isVisible());
-    STEP(clickPopButton(QStringLiteral("sureBtn")));
+    QVERIFY(!isToastVisible());
+    STEP(answerSaveQuestion());
 
     QCOMPARE(setSpy.count(), 0);
-    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QVERIFY(isToastVisible());
     QCOMPARE(toastText(), QStringLiteral("Form Error"));
 }
 
@@ -882,18 +820,18 @@ void TestModifyModule::statusShowsResultAndRebootsOnSuccess()
     STEP(listCameras({strAddress}));
     fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
 
     CommonSignal *pHub = CommonSignal::getInstance();
     QSignalSpy rebootSpy(pHub, &CommonSignal::sigDevReboot);
     emit pHub->sigSetEthStatus(strAddress, status);
-    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QVERIFY(isToastVisible());
     QCOMPARE(toastText(), toast);
     QCOMPARE(toastIcon(), imageOf(reboot ? QStringLiteral(":/res/success.png") : QStringLiteral(":/res/failed.png")));
     QCOMPARE(rebootSpy.count(), reboot ? 1 : 0);
     if (reboot)
         QCOMPARE(rebootSpy.at(0).at(0).toString(), strAddress);
-    QCOMPARE(table()->item(0, 0)->data(RowStateDelegate::RowStateRole).toInt(), mark);
+    QCOMPARE(int(rowState(0)), mark);
 }
 
 void TestModifyModule::cancelRestoresStoredRow()
@@ -907,22 +845,22 @@ void TestModifyModule::cancelRestoresStoredRow()
     QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
     QVERIFY(!rowSwitch(0)->isChecked());
 
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), strAddress);
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
     QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
     QVERIFY(rowSwitch(0)->isChecked());
-    QVERIFY(rowButton(QStringLiteral("cancelBtn"), 0)->isEnabled());
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+    QVERIFY(rowButton(kCancelButton, 0)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 0)->isEnabled());
 
     // After a successful save the stored record holds the saved mask and gateway, and
     // the address under which the camera was found.
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.32")));
     STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     emit CommonSignal::getInstance()->sigSetEthStatus(strAddress, 0);
     STEP(typeIntoCell(0, 2, QStringLiteral("255.0.0.0")));
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), strAddress);
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
 }
@@ -936,12 +874,12 @@ void TestModifyModule::refusedWriteKeepsCameraValues()
     STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
     STEP(typeIntoCell(0, 3, QStringLiteral("10.0.5.1")));
     QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     emit CommonSignal::getInstance()->sigSetEthStatus(strAddress, 2);
     QCOMPARE(toastText(), QStringLiteral("Failed"));
 
     // The camera refused: "Cancel" puts back what it still has.
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), strAddress);
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
     QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
@@ -958,16 +896,16 @@ void TestModifyModule::pendingSavesAreKeptPerAddress()
 
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     STEP(typeIntoCell(1, 1, QStringLiteral("10.0.0.32")));
     STEP(typeIntoCell(1, 2, QStringLiteral("255.0.0.0")));
     STEP(typeIntoCell(1, 3, QStringLiteral("10.1.2.3")));
-    STEP(saveRow(1));
+    STEP(confirmSave(1));
 
     // The first camera's status arrives while the second save is still pending.
     CommonSignal *pHub = CommonSignal::getInstance();
     emit pHub->sigSetEthStatus(strFirst, 0);
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), strFirst);
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
     QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
@@ -975,7 +913,7 @@ void TestModifyModule::pendingSavesAreKeptPerAddress()
     // The second camera's record is untouched by the first status and takes its own.
     emit pHub->sigSetEthStatus(strSecond, 0);
     STEP(typeIntoCell(1, 2, QStringLiteral("255.255.255.128")));
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 1));
+    STEP(cancelRow(1));
     QCOMPARE(cell(1, 1), strSecond);
     QCOMPARE(cell(1, 2), QStringLiteral("255.0.0.0"));
     QCOMPARE(cell(1, 3), QStringLiteral("10.1.2.3"));
@@ -1049,17 +987,17 @@ void TestModifyModule::saveRefusedUnlessAddressReachesItsCamera()
     STEP(typeIntoCell(row, 1, QStringLiteral("10.0.0.31")));
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
 
-    STEP(clickRowButton(QStringLiteral("saveBtn"), row));
+    STEP(clickRowButton(kSaveButton, row));
     if (refusal.isEmpty()) {
-        STEP(clickPopButton(QStringLiteral("sureBtn")));
+        STEP(answerSaveQuestion());
         QCOMPARE(setSpy.count(), 1);
         QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().strMacAddr, replyMacs.first());
         return;
     }
     QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
-    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QVERIFY(isToastVisible());
     QCOMPARE(toastText(), refusal);
-    QCOMPARE(rowButton(QStringLiteral("saveBtn"), row)->toolTip(), why);
+    QCOMPARE(rowButton(kSaveButton, row)->toolTip(), why);
     QCOMPARE(setSpy.count(), 0);
 }
 
@@ -1081,10 +1019,10 @@ void TestModifyModule::repliesFollowTheAddressFoundAt()
     QCOMPARE(cell(0, 1), strSecond);
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.0.0"));
     QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
-    QVERIFY(rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 0)->isEnabled());
 
     // The camera's own values are the row's record.
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), strFirst);
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
 }
@@ -1095,15 +1033,15 @@ void TestModifyModule::searchWaitsForWrites()
     STEP(listCameras({strAddress}));
     fillRow(strAddress, QStringLiteral("00:11:22:33:44:01"));
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
-    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    auto *pButton = searchButton();
     QVERIFY(pButton->isEnabled());
 
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     QVERIFY(!pButton->isEnabled());
     QCOMPARE(pButton->toolTip(), QStringLiteral("Waiting for the answer to the write to 127.0.0.21"));
     // The camera's address is in doubt while it is written: its row is not saved again.
-    QVERIFY(!rowButton(QStringLiteral("saveBtn"), 0)->isEnabled());
-    QCOMPARE(rowButton(QStringLiteral("saveBtn"), 0)->toolTip(),
+    QVERIFY(!rowButton(kSaveButton, 0)->isEnabled());
+    QCOMPARE(rowButton(kSaveButton, 0)->toolTip(),
              QStringLiteral("The camera's address is in doubt until a search finds it: saving: writing 10.0.0.31 to the camera"));
     emit CommonSignal::getInstance()->sigSetEthStatus(strAddress, 1);
     QVERIFY(pButton->isEnabled());
@@ -1119,7 +1057,7 @@ void TestModifyModule::maskWithLeadingZerosGoesOutPlain()
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     STEP(typeIntoCell(0, 2, QStringLiteral("255.255.255.000")));
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     QCOMPARE(setSpy.count(), 1);
     QCOMPARE(setSpy.at(0).at(1).value<EthInfo_S>().strSubMask, QStringLiteral("255.255.255.0"));
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
@@ -1229,7 +1167,7 @@ void TestModifyModule::keysSearchAnswerAndCommit()
     QTRY_COMPARE(cell(0, 1), QStringLiteral("10.0.0.31"));
 
     QSignalSpy setSpy(CommonSignal::getInstance(), &CommonSignal::sigSetEthInfo);
-    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    STEP(clickRowButton(kSaveButton, 0));
     QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
     QTest::keyClick(QApplication::activeWindow(), Qt::Key_Escape);
     QVERIFY(!CTextHintPopWidget::getInstance()->isVisible());
@@ -1243,7 +1181,7 @@ void TestModifyModule::keysSearchAnswerAndCommit()
         QTest::keyClick(m_pView->window(), Qt::Key_F5);
     };
     QSignalSpy searchSpy(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork);
-    STEP(saveRow(0));
+    STEP(confirmSave(0));
     STEP(pressF5());
     QCOMPARE(searchSpy.count(), 0);
     emit CommonSignal::getInstance()->sigSetEthStatus(QStringLiteral("127.0.0.21"), 1);

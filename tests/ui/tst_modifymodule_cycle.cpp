@@ -20,10 +20,10 @@
 #include "support/fakehttpcamera.h"
 #include "support/devicetabledriver.h"
 #include "support/fakesearchresponder.h"
+#include "support/teststep.h"
 #include "ui/mainwindow.h"
 #include "net/chttp.h"
 #include "ui/modifymodule.h"
-#include "ui/rowstatedelegate.h"
 #include "validate/contactpolicy.h"
 #include "widgets/ccombobox.h"
 #include "widgets/ctextbutton.h"
@@ -124,10 +124,7 @@ private slots:
 private:
     FakeHttpCamera *addCamera(const QString &strIp, const QString &strMac, int nValid = 5);
     void answerSearch(const QStringList &listIp);
-    void search(int nRows);
-    void waitForFilled(int row);
-    void confirmSave(int row);
-    QWidget *drivenView() const override;
+    void searchRows(int nRows);
 
     QScopedPointer<Control> m_pControl;
     ModifyModule *m_pView = nullptr;
@@ -142,6 +139,8 @@ void TestModifyModuleCycle::initTestCase()
     m_pControl.reset(new Control);
     m_pView = m_pControl->getMainWindow()->getModifyModule();
     QVERIFY(m_pView);
+    // The question lies over the whole window.
+    setView(m_pView, m_pControl->getMainWindow());
     QVERIFY(QTest::qWaitForWindowExposed(m_pControl->getMainWindow()));
 
     // Searches run on loopback only: the address list is replaced before any click.
@@ -174,7 +173,7 @@ void TestModifyModuleCycle::cleanup()
     if (!QTest::qWaitFor([] { return CHttp::getInstance()->pendingCount() == 0; }, kRequestsSettleMs))
         qDebug() << "requests still under way as the cameras go:" << CHttp::getInstance()->pendingCount();
     m_listCamera.clear();
-    hideHintWindows();
+    hidePopups();
 }
 
 FakeHttpCamera *TestModifyModuleCycle::addCamera(const QString &strIp, const QString &strMac, int nValid)
@@ -203,40 +202,10 @@ void TestModifyModuleCycle::answerSearch(const QStringList &listIp)
 }
 
 // Clicks "Search" and waits for the listed rows and the end of the SDK search.
-void TestModifyModuleCycle::search(int nRows)
+void TestModifyModuleCycle::searchRows(int nRows)
 {
-    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
-    QTRY_VERIFY(pButton->isEnabled());
-    QSignalSpy finishedSpy(CommonSignal::getInstance(), &CommonSignal::sigSdkGetInfoFinished);
-    QTest::mouseClick(pButton, Qt::LeftButton);
-    QVERIFY(!pButton->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(finishedSpy.count(), 1, kSearchTimeoutMs);
+    STEP(search(kSearchTimeoutMs));
     QCOMPARE(table()->rowCount(), nRows);
-    QVERIFY(pButton->isEnabled());
-}
-
-void TestModifyModuleCycle::waitForFilled(int row)
-{
-    QTRY_VERIFY(!cell(row, 5).isEmpty());
-    QTRY_VERIFY(!cell(row, 6).isEmpty());
-}
-
-QWidget *TestModifyModuleCycle::drivenView() const
-{
-    return m_pView;
-}
-
-void TestModifyModuleCycle::confirmSave(int row)
-{
-    STEP(clickRowButton(QStringLiteral("saveBtn"), row));
-    CTextHintPopWidget *pPop = CTextHintPopWidget::getInstance();
-    QTRY_VERIFY(pPop->isVisible());
-    // The question lies over the whole window.
-    QCOMPARE(pPop->size(), m_pControl->getMainWindow()->size());
-    auto *pSure = pPop->findChild<CTextButton *>(QStringLiteral("sureBtn"));
-    QVERIFY(pSure);
-    QTest::mouseClick(pSure, Qt::LeftButton);
-    QVERIFY(!pPop->isVisible());
 }
 
 void TestModifyModuleCycle::searchFillsRowsFromCameras()
@@ -246,12 +215,11 @@ void TestModifyModuleCycle::searchFillsRowsFromCameras()
     pSecond->setReply(QStringLiteral("GetEnv"), getEnvReply(QStringLiteral("127.0.0.32"),
                                                             QStringLiteral("00:11:22:33:44:32"), 7));
     answerSearch({QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.32")});
-    STEP(search(2));
+    STEP(searchRows(2));
     QVERIFY(!m_pResponder->requests().isEmpty());
     QCOMPARE(m_pResponder->requests().first().size(), 76);
 
-    STEP(waitForFilled(0));
-    STEP(waitForFilled(1));
+    STEP(waitForFilled({0, 1}));
     QCOMPARE(cell(0, 0), QStringLiteral("1"));
     QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
@@ -261,7 +229,7 @@ void TestModifyModuleCycle::searchFillsRowsFromCameras()
     QCOMPARE(cell(1, 5), QStringLiteral("00:11:22:33:44:32"));
     QVERIFY(rowSwitch(0) && !rowSwitch(0)->isChecked());
     QVERIFY(rowSwitch(1) && rowSwitch(1)->isChecked());
-    QTRY_VERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn1"))->isEnabled());
+    QTRY_VERIFY(rowButton(kSaveButton, 1)->isEnabled());
     QCOMPARE(commandsOf(*pFirst).count(QStringLiteral("GetEnv")), 1);
     QCOMPARE(commandsOf(*pFirst).count(QStringLiteral("QueryVersion")), 1);
 }
@@ -274,8 +242,8 @@ void TestModifyModuleCycle::replyAddressesThatAreNotDottedQuadsAreNeverContacted
     ADD_CAMERA(pNumeric, "127.0.0.1", "00:11:22:33:44:01")
     answerSearch({QStringLiteral("a@127.0.0.41"), QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.41:80/x?"),
                   QStringLiteral("2130706433")});
-    STEP(search(1));
-    STEP(waitForFilled(0));
+    STEP(searchRows(1));
+    STEP(waitForFilled({0}));
     QCOMPARE(cell(0, 0), QStringLiteral("1"));
     QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
     QCOMPARE(pTarget->connectionCount(), 0);
@@ -287,15 +255,15 @@ void TestModifyModuleCycle::saveSucceedsAndRebootsCamera()
 {
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     answerSearch({QStringLiteral("127.0.0.31")});
-    STEP(search(1));
-    STEP(waitForFilled(0));
+    STEP(searchRows(1));
+    STEP(waitForFilled({0}));
 
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     QVERIFY(rowSwitch(0));
     QTest::mouseClick(rowSwitch(0), Qt::LeftButton);
     STEP(confirmSave(0));
 
-    QTRY_VERIFY(ToastHintWidget::getInstance()->isVisible());
+    QTRY_VERIFY(isToastVisible());
     QCOMPARE(toastText(), QStringLiteral("Success"));
     QTRY_VERIFY(commandsOf(*pCamera).contains(QStringLiteral("Reboot")));
     const QStringList listCommand = commandsOf(*pCamera);
@@ -321,22 +289,22 @@ void TestModifyModuleCycle::refusedSaveShowsFailedWithoutReboot()
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     pCamera->setReply(QStringLiteral("SetEnv"), retValReply(2));
     answerSearch({QStringLiteral("127.0.0.31")});
-    STEP(search(1));
-    STEP(waitForFilled(0));
+    STEP(searchRows(1));
+    STEP(waitForFilled({0}));
 
     QSignalSpy rebootSpy(CommonSignal::getInstance(), &CommonSignal::sigDevReboot);
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.0")));
     STEP(confirmSave(0));
 
-    QTRY_VERIFY(ToastHintWidget::getInstance()->isVisible());
+    QTRY_VERIFY(isToastVisible());
     QCOMPARE(toastText(), QStringLiteral("Failed"));
     QCOMPARE(rebootSpy.count(), 0);
     QVERIFY(commandsOf(*pCamera).contains(QStringLiteral("SetEnv")));
     QVERIFY(!commandsOf(*pCamera).contains(QStringLiteral("Reboot")));
 
     // The camera kept its settings; "Cancel" shows them again.
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
 }
@@ -345,14 +313,14 @@ void TestModifyModuleCycle::badMaskGivesFormErrorWithoutRequest()
 {
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     answerSearch({QStringLiteral("127.0.0.31")});
-    STEP(search(1));
-    STEP(waitForFilled(0));
+    STEP(searchRows(1));
+    STEP(waitForFilled({0}));
 
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     STEP(typeIntoCell(0, 2, QStringLiteral("255.255.0.255")));
     STEP(confirmSave(0));
 
-    QVERIFY(ToastHintWidget::getInstance()->isVisible());
+    QVERIFY(isToastVisible());
     QCOMPARE(toastText(), QStringLiteral("Form Error"));
     QVERIFY(!commandsOf(*pCamera).contains(QStringLiteral("SetEnv")));
 }
@@ -361,8 +329,8 @@ void TestModifyModuleCycle::cancelAfterEditRestoresRow()
 {
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     answerSearch({QStringLiteral("127.0.0.31")});
-    STEP(search(1));
-    STEP(waitForFilled(0));
+    STEP(searchRows(1));
+    STEP(waitForFilled({0}));
 
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.99")));
     STEP(typeIntoCell(0, 3, QStringLiteral("10.0.0.254")));
@@ -371,7 +339,7 @@ void TestModifyModuleCycle::cancelAfterEditRestoresRow()
     QTest::mouseClick(pSwitch, Qt::LeftButton);
     QVERIFY(pSwitch->isChecked());
 
-    STEP(clickRowButton(QStringLiteral("cancelBtn"), 0));
+    STEP(cancelRow(0));
     QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.31"));
     QCOMPARE(cell(0, 3), QStringLiteral("10.0.0.1"));
     QVERIFY(!pSwitch->isChecked());
@@ -385,9 +353,8 @@ void TestModifyModuleCycle::sharedAddressIsCompletedFromSdk()
     s_listSdkReports = {sdkReport(QStringLiteral("127.0.0.33"), QStringLiteral("00:11:22:33:44:33")),
                         sdkReport(QStringLiteral("127.0.0.33"), QStringLiteral("AA:BB:CC:00:00:02"))};
     answerSearch({QStringLiteral("127.0.0.33"), QStringLiteral("127.0.0.33")});
-    STEP(search(2));
-    STEP(waitForFilled(0));
-    STEP(waitForFilled(1));
+    STEP(searchRows(2));
+    STEP(waitForFilled({0, 1}));
 
     QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:33"));
     QCOMPARE(cell(0, 2), QStringLiteral("255.255.255.0"));
@@ -405,14 +372,14 @@ void TestModifyModuleCycle::firmwareArrivesBeforeSettings()
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     pCamera->setReplyDelay(QStringLiteral("GetEnv"), 1500);
     answerSearch({QStringLiteral("127.0.0.31")});
-    STEP(search(1));
+    STEP(searchRows(1));
 
     QTRY_COMPARE(cell(0, 6), QStringLiteral("V1.0.3,V1.2.0,V0.9.1"));
     QVERIFY(cell(0, 5).isEmpty());
-    QVERIFY(!m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+    QVERIFY(!rowButton(kSaveButton, 0)->isEnabled());
     QTRY_COMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:31"));
     QCOMPARE(cell(0, 6), QStringLiteral("V1.0.3,V1.2.0,V0.9.1"));
-    QVERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 0)->isEnabled());
 }
 
 void TestModifyModuleCycle::silentCameraKeepsDisabledRow()
@@ -421,16 +388,16 @@ void TestModifyModuleCycle::silentCameraKeepsDisabledRow()
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     pSilent->setSilent(true);
     answerSearch({QStringLiteral("127.0.0.34"), QStringLiteral("127.0.0.31")});
-    STEP(search(2));
-    STEP(waitForFilled(1));
+    STEP(searchRows(2));
+    STEP(waitForFilled({1}));
     QTRY_VERIFY(pSilent->connectionCount() > 0);
 
     QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.34"));
     for (int nColumn : {2, 3, 5, 6})
         QVERIFY(cell(0, nColumn).isEmpty());
-    QVERIFY(!m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
-    QVERIFY(!m_pView->findChild<CTextButton *>(QStringLiteral("cancelBtn0"))->isEnabled());
-    QVERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn1"))->isEnabled());
+    QVERIFY(!rowButton(kSaveButton, 0)->isEnabled());
+    QVERIFY(!rowButton(kCancelButton, 0)->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 1)->isEnabled());
 }
 
 void TestModifyModuleCycle::secondSearchRenumbersRows()
@@ -438,16 +405,16 @@ void TestModifyModuleCycle::secondSearchRenumbersRows()
     ADD_CAMERA(pFirst, "127.0.0.31", "00:11:22:33:44:31")
     ADD_CAMERA(pSecond, "127.0.0.32", "00:11:22:33:44:32")
     answerSearch({QStringLiteral("127.0.0.31"), QStringLiteral("127.0.0.32"), QStringLiteral("127.0.0.31")});
-    STEP(search(3));
-    STEP(waitForFilled(0));
+    STEP(searchRows(3));
+    STEP(waitForFilled({0}));
 
     answerSearch({QStringLiteral("127.0.0.32")});
-    STEP(search(1));
+    STEP(searchRows(1));
     QCOMPARE(cell(0, 0), QStringLiteral("1"));
     QCOMPARE(cell(0, 1), QStringLiteral("127.0.0.32"));
-    STEP(waitForFilled(0));
+    STEP(waitForFilled({0}));
     QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:32"));
-    QVERIFY(m_pView->findChild<CTextButton *>(QStringLiteral("saveBtn0"))->isEnabled());
+    QVERIFY(rowButton(kSaveButton, 0)->isEnabled());
 
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.32")));
     STEP(confirmSave(0));
@@ -461,17 +428,17 @@ void TestModifyModuleCycle::failedWriteEndsItsSave()
 {
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     answerSearch({QStringLiteral("127.0.0.31")});
-    STEP(search(1));
-    STEP(waitForFilled(0));
+    STEP(searchRows(1));
+    STEP(waitForFilled({0}));
     m_listCamera.clear();
 
-    auto *pButton = m_pView->findChild<QToolButton *>(QStringLiteral("toolButton"));
+    auto *pButton = searchButton();
     STEP(typeIntoCell(0, 1, QStringLiteral("10.0.0.31")));
     STEP(confirmSave(0));
     QTRY_COMPARE(toastText(), QStringLiteral("Failed"));
     QTRY_VERIFY(pButton->isEnabled());
-    QCOMPARE(RowState(table()->item(0, 0)->data(RowStateDelegate::RowStateRole).toInt()), RowState::NotWritten);
-    STEP(clickRowButton(QStringLiteral("saveBtn"), 0));
+    QCOMPARE(rowState(0), RowState::NotWritten);
+    STEP(clickRowButton(kSaveButton, 0));
     QTRY_VERIFY(CTextHintPopWidget::getInstance()->isVisible());
 }
 
@@ -484,12 +451,12 @@ void TestModifyModuleCycle::lateRepliesChangeNothingInNewSearch()
     ADD_CAMERA(pCamera, "127.0.0.31", "00:11:22:33:44:31")
     pCamera->setReplyDelay(QStringLiteral("GetEnv"), kLateMs);
     answerSearch({strAddress});
-    STEP(search(1));
+    STEP(searchRows(1));
 
     QSignalSpy ethSpy(CommonSignal::getInstance(), &CommonSignal::sigUpdateEthInfo);
     QTRY_COMPARE(commandsOf(*pCamera).count(QStringLiteral("GetEnv")), 1);
     pCamera->setReply(QStringLiteral("GetEnv"), getEnvReply(strAddress, QStringLiteral("00:11:22:33:44:32"), 5));
-    STEP(search(1));
+    STEP(searchRows(1));
     QVERIFY(ethSpy.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(ethSpy.count(), 2, kSearchTimeoutMs);
     QCOMPARE(cell(0, 5), QStringLiteral("00:11:22:33:44:32"));
@@ -513,7 +480,7 @@ void TestModifyModuleCycle::rowMarksAndStatusLineSayWhy()
     QString strWhileSearching;
     connect(CommonSignal::getInstance(), &CommonSignal::sigSearchNetwork, pStatus,
             [pStatus, &strWhileSearching] { strWhileSearching = pStatus->text(); });
-    STEP(search(6));
+    STEP(searchRows(6));
     QCOMPARE(strWhileSearching, QStringLiteral("Searching from 127.0.0.1: listening for answers for 2 s"));
     QTRY_COMPARE(CHttp::getInstance()->pendingCount(), 0);
 
@@ -524,8 +491,8 @@ void TestModifyModuleCycle::rowMarksAndStatusLineSayWhy()
     const QList<RowState> listStates = {RowState::Filled,   RowState::Unreadable, RowState::TooLarge,
                                         RowState::NoAnswer, RowState::NoAnswer,   RowState::NoContact};
     for (int row = 0; row < listExpected.size(); ++row) {
-        QCOMPARE(RowState(table()->item(row, 0)->data(RowStateDelegate::RowStateRole).toInt()), listStates.at(row));
-        QCOMPARE(table()->item(row, 0)->toolTip(), listExpected.at(row));
+        QCOMPARE(rowState(row), listStates.at(row));
+        QCOMPARE(rowStateTip(row), listExpected.at(row));
     }
     // The line is counted once per turn of the event loop.
     QTRY_VERIFY2(pStatus->text().startsWith(QStringLiteral("6 cameras · 1 filled · 4 did not answer · 1 address conflict · searched at ")),

@@ -31,13 +31,6 @@ const QSize kInputSize(200, 40);
 const QColor kBorder(QStringLiteral("#3366CC"));
 const QColor kFill(Qt::red);
 const QColor kInputFill(QStringLiteral("#ECF0F3"));
-const QString kButtonFamily = QStringLiteral("Arial");
-// The text button's defaults and the sizes given to it, as the wide screen makes them.
-constexpr int kPaddingGiven = 14;
-constexpr int kScaledFontSize = 28;
-constexpr int kScaledPadding = 28;
-constexpr int kMaxWidthGiven = 60;
-constexpr int kScaledMaxWidth = 120;
 
 // A filled rounded rectangle on a transparent canvas.
 QImage roundedFace(const QSize &size, const QRect &face, int nRadius, const QColor &fill)
@@ -52,13 +45,6 @@ QImage roundedFace(const QSize &size, const QRect &face, int nRadius, const QCol
     return image;
 }
 
-int buttonTextWidth(int nPixelSize, const QString &strText)
-{
-    QFont font(kButtonFamily);
-    font.setPixelSize(nPixelSize);
-    font.setWeight(QFont::Normal);
-    return QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), kButtonSize), Qt::AlignCenter, strText).width();
-}
 } // namespace
 
 class TestKitScaleWideScreen : public QObject
@@ -73,8 +59,8 @@ private slots:
     void containerSheet_data();
     void containerSheet();
     void popUpBoxes();
+    void buttonAutoWidthCountsFontAndPadding_data();
     void buttonAutoWidthCountsFontAndPadding();
-    void buttonMaximumWidth();
     void buttonBorder();
     void buttonRadiusAndMargin();
     void inputSheetAndFont();
@@ -141,27 +127,37 @@ void TestKitScaleWideScreen::popUpBoxes()
     delete CTextHintPopWidget::getInstance();
 }
 
-// Font size 14 paints at 28 px; padding 14 puts 28 px on either side.
-void TestKitScaleWideScreen::buttonAutoWidthCountsFontAndPadding()
+void TestKitScaleWideScreen::buttonAutoWidthCountsFontAndPadding_data()
 {
-    CTextButton *pButton = m_host.makeButton(QStringLiteral("Save"));
-    pButton->setHPadding(kPaddingGiven);
-    pButton->setAutoWidth(true);
-    paintedAlone(pButton);
-    QCOMPARE(pButton->width(), buttonTextWidth(kScaledFontSize, QStringLiteral("Save")) + 2 * kScaledPadding);
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("padding");
+    QTest::addColumn<int>("maxWidth");
+    QTest::addColumn<int>("width");
+
+    // Widths worked out from the rules alone: the text's width, at most twice the maximum,
+    // and twice the padding on either side. "Save" is over 60 px wide at 28 px in any sans
+    // font and under 40 px at 14 px, so it reaches the doubled maximum 50 only if the font
+    // size 14 paints at 28 px.
+    const QString strLong = QStringLiteral("Camera 192.168.100.200 on the third floor");
+    QTest::newRow("no text: padding 14 is 28 a side") << QString() << 14 << 60 << 56;
+    QTest::newRow("no text: padding 5 is 10 a side") << QString() << 5 << 60 << 20;
+    QTest::newRow("28 px text reaches maximum 25") << QStringLiteral("Save") << 14 << 25 << 106;
+    QTest::newRow("long text stops at maximum 60") << strLong << 14 << 60 << 176;
+    QTest::newRow("long text, no padding") << strLong << 0 << 60 << 120;
 }
 
-// Maximum width 60 allows 120 px of text.
-void TestKitScaleWideScreen::buttonMaximumWidth()
+void TestKitScaleWideScreen::buttonAutoWidthCountsFontAndPadding()
 {
-    const QString strLong = QStringLiteral("Camera 192.168.100.200 on the third floor");
-    QVERIFY(buttonTextWidth(kScaledFontSize, strLong) > kScaledMaxWidth);
-    CTextButton *pButton = m_host.makeButton(strLong);
-    pButton->setMaxWidth(kMaxWidthGiven);
-    pButton->setHPadding(kPaddingGiven);
+    QFETCH(QString, text);
+    QFETCH(int, padding);
+    QFETCH(int, maxWidth);
+    QFETCH(int, width);
+    CTextButton *pButton = m_host.makeButton(text);
+    pButton->setMaxWidth(maxWidth);
+    pButton->setHPadding(padding);
     pButton->setAutoWidth(true);
     paintedAlone(pButton);
-    QCOMPARE(pButton->width(), kScaledMaxWidth + 2 * kScaledPadding);
+    QCOMPARE(pButton->width(), width);
 }
 
 // Border width 2 paints 4 px: the second column is still wholly border.

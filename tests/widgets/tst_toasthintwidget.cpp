@@ -6,6 +6,7 @@
 #include "widgets/cwidget.h"
 
 #include "support/formchecks.h"
+#include "support/pixelchecks.h"
 
 #include <QTest>
 #include <QTimer>
@@ -15,15 +16,6 @@ const QString kSuccess = QStringLiteral(":/res/success.png");
 const QString kFailed = QStringLiteral(":/res/failed.png");
 const QSize kTextSize(162, 53);
 const QString kLongFailure = QStringLiteral("Failed to write the settings to camera 192.168.100.200");
-
-// The widget's own painting on a transparent canvas.
-QImage paintedAlone(QWidget *pWidget)
-{
-    QImage image(pWidget->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    pWidget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
 
 // The message as a text label set up by hand shows it: the toast's font, alignment and
 // text rectangle, with the given wrap width.
