@@ -18,6 +18,8 @@ const QHash<int, QString> s_hashOutcomeTexts = {
     {RequestOutcome::Redirected, QStringLiteral("redirected elsewhere")},
     {RequestOutcome::HttpError, QStringLiteral("HTTP error")},
     {RequestOutcome::Failed, QStringLiteral("connection failed")},
+    {RequestOutcome::OtherCamera, QStringLiteral("another camera answered")},
+    {RequestOutcome::Unknown, QStringLiteral("outcome unknown")},
 };
 
 } // namespace
@@ -50,6 +52,22 @@ void RequestOutcome::markUnreadable()
 {
     if (m_nDelivering != 0)
         m_bUnreadable = true;
+}
+
+void RequestOutcome::markStatus(int nStatus)
+{
+    if (m_nDelivering != 0)
+        emit sigReplyStatus(m_nDelivering, nStatus);
+}
+
+bool RequestOutcome::isDeliveringUnreadable() const
+{
+    return m_nDelivering != 0 && m_bUnreadable;
+}
+
+void RequestOutcome::reportOtherCamera(quint64 nRequest, const QString &strIp, const QString &strMac)
+{
+    emit sigOtherCamera(nRequest, strIp, strMac);
 }
 
 void RequestOutcome::reportFinished(quint64 nRequest, const QString &strIp, int nCmd, Outcome outcome)

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QTcpServer;
 class QTcpSocket;
@@ -23,7 +24,7 @@ class QTcpSocket;
  * asked for it or was HTTP/1.0.
  *
  * Defaults: a command without a reply set, or an unrecognised request, is answered
- * "404 Not Found" with an empty body; replies go out at once.
+ * "404 Not Found" with an empty body; replies go out at once; connections stay open.
  */
 class FakeHttpCamera : public QObject
 {
@@ -64,8 +65,18 @@ public:
     void setDeclaredLength(const QString &strCommand, qint64 nLength);
     /// When true, connections are accepted and read but never answered. Default false.
     void setSilent(bool bSilent);
+    /// Answers "GetEnv" with settings whose MAC is @p strMac (address 192.168.1.64, DHCP off).
+    void setGetEnvMac(const QString &strMac);
+    /// When true, closes every connection right after an answer, without saying so in the
+    /// answer (which still reads "Connection: keep-alive"). Default false.
+    void setCloseAfterReply(bool bClose);
+    /// Records @p strCommand and then resets its connection instead of answering: a camera
+    /// that took the command and went away.
+    void setDropInsteadOfAnswer(const QString &strCommand);
 
     QList<Request> requests() const;
+    /// The commands of the requests so far, in order.
+    QStringList commands() const;
     /// Connections accepted so far.
     int connectionCount() const;
 
@@ -94,6 +105,8 @@ private:
     QHash<QString, Reply> m_hashReplies;
     QHash<QTcpSocket *, QByteArray> m_hashBuffers;
     QList<Request> m_listRequests;
+    QString m_strDropCommand;
     bool m_bSilent = false;
+    bool m_bCloseAfterReply = false;
     int m_nConnections = 0;
 };
