@@ -98,12 +98,12 @@ void FakeHttpCamera::setSilent(bool bSilent)
     m_bSilent = bSilent;
 }
 
-void FakeHttpCamera::setGetEnvMac(const QString &strMac)
+void FakeHttpCamera::setGetEnvMac(const QString &strMac, const QString &strAddress)
 {
     setReply(QStringLiteral("GetEnv"),
-             QStringLiteral(R"({"stValue":{"stEth":[{"szIPAddr":"192.168.1.64","szSubMask":"255.255.255.0",)"
-                            R"("szGateway":"192.168.1.1","szMacAddr":"%1","byValid":5}]}})")
-                 .arg(strMac)
+             QStringLiteral(R"({"stValue":{"stEth":[{"szIPAddr":"%1","szSubMask":"255.255.255.0",)"
+                            R"("szGateway":"192.168.1.1","szMacAddr":"%2","byValid":5}]}})")
+                 .arg(strAddress, strMac)
                  .toUtf8());
 }
 
