@@ -13,7 +13,6 @@
 #include "net/commandurl.h"
 #include "net/ethsettingsjson.h"
 #include "net/modifymodel.h"
-#include "net/requestoutcome.h"
 #include "support/fakehttpcamera.h"
 #include "support/hubrecorder.h"
 
@@ -21,33 +20,16 @@ namespace {
 
 const QString kMac = QStringLiteral("00:11:22:33:44:55");
 const QString kOtherMac = QStringLiteral("66:77:88:99:AA:BB");
-const QByteArray kSuccess = R"({"nRetVal":0})";
-const QString kRebootJson = QStringLiteral(R"({"SysCtrl":{"Reboot":{}}})");
-const QString kQueryVersionJson = QStringLiteral(R"({"QueryState":{"QueryVersion":{}}})");
-const QString kFormType = QStringLiteral("application/x-www-form-urlencoded");
-const QString kContentTypeWarning =
-    QStringLiteral("content-type missing in HTTP POST, defaulting to application/x-www-form-urlencoded. "
-                   "Use QNetworkRequest::setHeader() to fix this problem.");
+// Its MAC in other letters than the camera's: compared case-insensitively.
+const EthInfo_S kWritten{QStringLiteral("192.168.1.100"), QStringLiteral("255.255.255.0"), {}, kMac.toLower(), 0, {}, {}};
+const QRegularExpression kContentTypeWarning(QStringLiteral("^content-type missing in HTTP POST"));
+constexpr int kTransferTimeoutMs = 500;
 constexpr int kWaitMs = 10000;
 
-// How the camera behaves towards the write.
-enum class Camera { Normal, OtherMac, ClosesAfterReply, DropsSetEnv, Absent };
-
-EthInfo_S written()
-{
-    EthInfo_S stEthInfo;
-    stEthInfo.strIPAddr = QStringLiteral("192.168.1.100");
-    stEthInfo.strSubMask = QStringLiteral("255.255.255.0");
-    stEthInfo.strGateway = QStringLiteral("192.168.1.1");
-    stEthInfo.strMacAddr = kMac.toLower();
-    stEthInfo.nDhcp = 0;
-    return stEthInfo;
-}
-
-QString outcomeName(int nOutcome)
-{
-    return QString::fromLatin1(QMetaEnum::fromType<RequestOutcome::Outcome>().valueToKey(nOutcome));
-}
+// How the camera meets the write; NoWrite sends a "Reboot" alone.
+enum class Camera {
+    Normal, OtherMac, ClosesAfterReply, DropsSetEnv, SilentAfterSetEnv, HugeCheck, HttpError, Absent, NoWrite
+};
 
 } // namespace
 
@@ -69,28 +51,30 @@ private:
     MainModel *m_pMainModel = nullptr;
     FakeHttpCamera *m_pCamera = nullptr;
     HubRecorder *m_pRecorder = nullptr;
-    QStringList m_listOutcomes;
-    QStringList m_listOtherMacs;
+    // "Cmd:Outcome" of every request ended, "status:N" of every status read, "other:MAC".
+    QStringList m_listReports;
 };
 
 void TestCheckedWrites::init()
 {
     m_pMainModel = new MainModel;
     CHttp::getInstance()->setReceiver(m_pMainModel);
+    CHttp::getInstance()->setTransferTimeout(kTransferTimeoutMs);
     m_pCamera = new FakeHttpCamera;
     QVERIFY(m_pCamera->listen(QHostAddress::LocalHost));
     m_pCamera->setGetEnvMac(kMac);
-    for (const char *szCommand : {"SetEnv", "Reboot", "QueryVersion"})
-        m_pCamera->setReply(QLatin1String(szCommand), kSuccess);
+    m_pCamera->setReply(QStringLiteral("SetEnv"), R"({"nRetVal":0})");
+    m_pCamera->setReply(QStringLiteral("Reboot"), R"({"nRetVal":3})");
     m_pRecorder = new HubRecorder;
-    m_listOutcomes.clear();
-    m_listOtherMacs.clear();
+    m_listReports.clear();
     RequestOutcome *pOutcome = RequestOutcome::getInstance();
     connect(pOutcome, &RequestOutcome::sigRequestFinished, this, [this](quint64, QString, int nCmd, int nOutcome) {
-        m_listOutcomes.append(getCmdName(nCmd) + QLatin1Char(':') + outcomeName(nOutcome));
+        m_listReports.append(getCmdName(nCmd) + ':' + QMetaEnum::fromType<RequestOutcome::Outcome>().valueToKey(nOutcome));
     });
+    connect(pOutcome, &RequestOutcome::sigReplyStatus, this,
+            [this](quint64, int nStatus) { m_listReports << "status:" + QString::number(nStatus); });
     connect(pOutcome, &RequestOutcome::sigOtherCamera, this,
-            [this](quint64, QString, QString strMac) { m_listOtherMacs.append(strMac); });
+            [this](quint64, QString, QString strMac) { m_listReports << "other:" + strMac; });
 }
 
 void TestCheckedWrites::cleanup()
@@ -103,21 +87,20 @@ void TestCheckedWrites::cleanup()
     delete m_pMainModel;
 }
 
-// Each command sent through Qt and on a held connection: the camera receives the same
-// bytes. "QueryVersion" never needs a held connection, but shows that its own content
-// type keeps its place.
+// Each command sent through Qt, then on a held connection: the camera receives the same bytes
+// (Qt warns of the POSTs without a content type). "QueryVersion" brings a content type of its own.
 void TestCheckedWrites::sameBytesAsQt()
 {
     const QString strIp = m_pCamera->hostPort();
-    const QUrl setEnvUrl = CommandUrl::withCommand(strIp, EthSettingsJson::setEnvText(written()));
-    const QUrl rebootUrl = CommandUrl::withCommand(strIp, kRebootJson);
+    const QUrl setEnvUrl = CommandUrl::withCommand(strIp, EthSettingsJson::setEnvText(kWritten));
+    const QUrl rebootUrl = CommandUrl::withCommand(strIp, QStringLiteral(R"({"SysCtrl":{"Reboot":{}}})"));
     QUrlQuery versionBody;
-    versionBody.addQueryItem(CommandUrl::commandField(), kQueryVersionJson);
+    versionBody.addQueryItem(CommandUrl::commandField(), QStringLiteral(R"({"QueryState":{"QueryVersion":{}}})"));
     QNetworkRequest versionRequest(CommandUrl::plain(strIp));
-    versionRequest.setHeader(QNetworkRequest::ContentTypeHeader, kFormType);
+    versionRequest.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     CHttp *pHttp = CHttp::getInstance();
-    QTest::ignoreMessage(QtWarningMsg, qPrintable(kContentTypeWarning));
-    QTest::ignoreMessage(QtWarningMsg, qPrintable(kContentTypeWarning));
+    QTest::ignoreMessage(QtWarningMsg, kContentTypeWarning);
+    QTest::ignoreMessage(QtWarningMsg, kContentTypeWarning);
 
     pHttp->httpGet(CommandUrl::getEnv(strIp), QStringLiteral("GetEnv"));
     pHttp->httpPost(QNetworkRequest(setEnvUrl), QUrlQuery(), QStringLiteral("SetEnv"));
@@ -132,39 +115,40 @@ void TestCheckedWrites::sameBytesAsQt()
     const QList<FakeHttpCamera::Request> listRequests = m_pCamera->requests();
     QCOMPARE(m_pCamera->commands(), (QStringList{"GetEnv", "SetEnv", "Reboot", "QueryVersion", "GetEnv", "SetEnv",
                                                  "Reboot", "GetEnv", "QueryVersion"}));
-    for (int nHeld = 4; nHeld < listRequests.size(); ++nHeld) {
-        const int nByQt = m_pCamera->commands().indexOf(listRequests.at(nHeld).command);
-        QCOMPARE(listRequests.at(nHeld).raw, listRequests.at(nByQt).raw);
-    }
+    for (int nHeld = 4; nHeld < listRequests.size(); ++nHeld)
+        QCOMPARE(listRequests.at(nHeld).raw, listRequests.at(m_pCamera->commands().indexOf(listRequests.at(nHeld).command)).raw);
 }
 
 void TestCheckedWrites::writeThenReboot_data()
 {
     QTest::addColumn<Camera>("camera");
-    QTest::addColumn<bool>("bWriteFirst");
     QTest::addColumn<QStringList>("listReceived");
     QTest::addColumn<int>("nConnections");
-    QTest::addColumn<QStringList>("listOutcomes");
+    QTest::addColumn<QStringList>("listReports");
     QTest::addColumn<QStringList>("listEvents");
 
-    const QStringList listWritten{QStringLiteral("status:127.0.0.1:0"), QStringLiteral("finished")};
-    const QStringList listFailed{QStringLiteral("tips:1"), QStringLiteral("finished")};
-    const QStringList listBoth{"SetEnv:Answered", "Reboot:Answered"};
-    QTest::newRow("check, write and reboot on one connection")
-        << Camera::Normal << true << QStringList{"GetEnv", "SetEnv", "Reboot"} << 1 << listBoth << listWritten;
-    QTest::newRow("another camera: nothing written")
-        << Camera::OtherMac << true << QStringList{"GetEnv"} << 1 << QStringList{"SetEnv:OtherCamera"} << listFailed;
+    const QStringList listWritten{"status:127.0.0.1:0", "finished"};
+    const QStringList listFailed{"tips:1", "finished"};
+    const QStringList listQuiet{"finished"};
+    const QStringList listUnknown{"SetEnv:Unknown"};
+    const QStringList listBoth{"status:0", "SetEnv:Answered", "status:3", "Reboot:Answered"};
+    const QStringList listChecked{"GetEnv", "SetEnv"};
+    QTest::newRow("check, write, reboot on one connection") << Camera::Normal << listChecked + QStringList{"Reboot"} << 1
+                                                            << listBoth << listWritten;
+    QTest::newRow("another camera: nothing written") << Camera::OtherMac << QStringList{"GetEnv"} << 1
+                                                     << QStringList{"other:" + kOtherMac, "SetEnv:OtherCamera"} << listFailed;
     QTest::newRow("closes after every answer: each command once, each after a check")
-        << Camera::ClosesAfterReply << true << QStringList{"GetEnv", "SetEnv", "GetEnv", "Reboot"} << 4 << listBoth
-        << listWritten;
-    QTest::newRow("dropped after the write: unknown, not sent again")
-        << Camera::DropsSetEnv << true << QStringList{"GetEnv", "SetEnv"} << 1 << QStringList{"SetEnv:Unknown"}
-        << QStringList{QStringLiteral("finished")};
-    QTest::newRow("refused: not written") << Camera::Absent << true << QStringList() << 0
-                                          << QStringList{"SetEnv:Refused"} << listFailed;
-    QTest::newRow("reboot without a write: refused unsent")
-        << Camera::Normal << false << QStringList() << 0 << QStringList{"Reboot:Failed"}
-        << QStringList{QStringLiteral("finished")};
+        << Camera::ClosesAfterReply << QStringList{"GetEnv", "SetEnv", "GetEnv", "Reboot"} << 4 << listBoth << listWritten;
+    QTest::newRow("dropped after the write: unknown") << Camera::DropsSetEnv << listChecked << 1 << listUnknown << listQuiet;
+    QTest::newRow("the write never answered: unknown") << Camera::SilentAfterSetEnv << listChecked << 1 << listUnknown
+                                                       << listQuiet;
+    QTest::newRow("check too large: not written") << Camera::HugeCheck << QStringList{"GetEnv"} << 1
+                                                  << QStringList{"SetEnv:TooLarge"} << listFailed;
+    QTest::newRow("HTTP error: not written") << Camera::HttpError << listChecked << 1 << QStringList{"SetEnv:HttpError"}
+                                             << listFailed;
+    QTest::newRow("refused: not written") << Camera::Absent << QStringList() << 0 << QStringList{"SetEnv:Refused"} << listFailed;
+    QTest::newRow("reboot without a write: refused unsent") << Camera::NoWrite << QStringList() << 0
+                                                            << QStringList{"Reboot:Failed"} << listQuiet;
 }
 
 // The view's part is played here: a "Reboot" right after a write's status 0, from inside
@@ -172,10 +156,9 @@ void TestCheckedWrites::writeThenReboot_data()
 void TestCheckedWrites::writeThenReboot()
 {
     QFETCH(Camera, camera);
-    QFETCH(bool, bWriteFirst);
     QFETCH(QStringList, listReceived);
     QFETCH(int, nConnections);
-    QFETCH(QStringList, listOutcomes);
+    QFETCH(QStringList, listReports);
     QFETCH(QStringList, listEvents);
     const QString strIp = m_pCamera->hostPort();
     ModifyModel *pModel = m_pMainModel->getModifyModel();
@@ -188,19 +171,24 @@ void TestCheckedWrites::writeThenReboot()
         m_pCamera->setGetEnvMac(kOtherMac);
     if (camera == Camera::DropsSetEnv)
         m_pCamera->setDropInsteadOfAnswer(QStringLiteral("SetEnv"));
+    if (camera == Camera::SilentAfterSetEnv)
+        m_pCamera->setReplyDelay(QStringLiteral("SetEnv"), kWaitMs);
+    if (camera == Camera::HugeCheck)
+        m_pCamera->setReply(QStringLiteral("GetEnv"), QByteArray(int(CHttp::HTTP_MAX_REPLY_BYTES) + 1, ' '));
+    if (camera == Camera::HttpError)
+        m_pCamera->setReply(QStringLiteral("SetEnv"), R"({"nRetVal":0})", 500);
     if (camera == Camera::Absent)
         delete std::exchange(m_pCamera, new FakeHttpCamera);
 
-    if (bWriteFirst)
-        pModel->slotSetEthInfo(strIp, written());
-    else
+    if (camera == Camera::NoWrite)
         pModel->slotDevReboot(strIp);
+    else
+        pModel->slotSetEthInfo(strIp, kWritten);
     QCOMPARE(CHttp::getInstance()->pendingCount(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents, listEvents, kWaitMs);
-    QCOMPARE(m_listOutcomes, listOutcomes);
+    QCOMPARE(m_listReports, listReports);
     QCOMPARE(m_pCamera->commands(), listReceived);
     QCOMPARE(m_pCamera->connectionCount(), nConnections);
-    QCOMPARE(m_listOtherMacs, camera == Camera::OtherMac ? QStringList{kOtherMac} : QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCheckedWrites)

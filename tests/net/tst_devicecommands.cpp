@@ -107,6 +107,7 @@ void TestDeviceCommands::init()
     CHttp::getInstance()->setReceiver(m_pMainModel);
     m_pCamera = new FakeHttpCamera;
     QVERIFY(m_pCamera->listen(QHostAddress::LocalHost));
+    m_pCamera->setGetEnvMac(sampleEthInfo(0).strMacAddr);
     m_pRecorder = new HubRecorder;
 }
 
@@ -134,12 +135,10 @@ void TestDeviceCommands::sendCommand(const QString &strCmd, const QString &strIp
         m_pModel->slotDevReboot(strIp);
 }
 
-// Sends one command to the fake camera; true once the batch has ended. The camera carries
-// the record's MAC, and a "Reboot" follows a write to it, whose events are dropped.
+// Sends one command to the fake camera; true once the batch has ended. A "Reboot" follows a
+// write, whose events are dropped.
 bool TestDeviceCommands::sendAndWait(const QString &strCmd, const EthInfo_S &stEthInfo)
 {
-    if (strCmd == QLatin1String("SetEnv") || strCmd == QLatin1String("Reboot"))
-        m_pCamera->setGetEnvMac(stEthInfo.strMacAddr);
     if (strCmd == QLatin1String("Reboot")) {
         m_pCamera->setReply(QStringLiteral("SetEnv"), R"({"nRetVal":0})");
         if (!sendAndWait(QStringLiteral("SetEnv"), stEthInfo))
@@ -220,9 +219,6 @@ void TestDeviceCommands::setEnvDocument_data()
     EthInfo_S stNonAscii = sampleEthInfo(0);
     stNonAscii.strDns2 = QString::fromUtf8("résolveur-名前");
     QTest::newRow("non-ASCII text") << stNonAscii << 5;
-    EthInfo_S stMacOnly;
-    stMacOnly.strMacAddr = QStringLiteral("00:11:22:33:44:55");
-    QTest::newRow("empty record but its MAC") << stMacOnly << 5;
 }
 
 // The camera decodes the query back to the same document.

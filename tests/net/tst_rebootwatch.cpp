@@ -14,6 +14,7 @@ const QString kOldAddress = QStringLiteral("127.0.0.51");
 const QString kNewAddress = QStringLiteral("127.0.0.52");
 const QString kMac = QStringLiteral("00:11:22:33:44:52");
 const QString kOtherMac = QStringLiteral("00:11:22:33:44:99");
+const EthInfo_S kWritten{kNewAddress, QStringLiteral("255.255.255.0"), QStringLiteral("192.168.1.1"), kMac, 0, {}, {}};
 constexpr int kIntervalMs = 100;
 constexpr int kLimitMs = 1500;
 // A reboot: down shortly after the first question, up again some questions later.
@@ -21,15 +22,14 @@ constexpr int kDownAfterMs = 50;
 constexpr int kDownForMs = 400;
 constexpr int kWaitMs = 10000;
 
-EthInfo_S written()
+// A camera on the camera port of @p strAddress, reporting @p strMac and the written values.
+std::unique_ptr<FakeHttpCamera> startCamera(const QString &strAddress, const QString &strMac)
 {
-    EthInfo_S stEthInfo;
-    stEthInfo.strIPAddr = kNewAddress;
-    stEthInfo.strSubMask = QStringLiteral("255.255.255.0");
-    stEthInfo.strGateway = QStringLiteral("192.168.1.1");
-    stEthInfo.strMacAddr = kMac;
-    stEthInfo.nDhcp = 0;
-    return stEthInfo;
+    auto pCamera = std::make_unique<FakeHttpCamera>();
+    if (!pCamera->listen(QHostAddress(strAddress), CommandUrl::HTTP_PORT))
+        return nullptr;
+    pCamera->setGetEnvMac(strMac, kNewAddress);
+    return pCamera;
 }
 
 } // namespace
@@ -39,41 +39,12 @@ class TestRebootWatch : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void cleanup();
+    // Loopback stands in for the LAN here; outside tests the program never contacts it.
+    void initTestCase() { ContactPolicy::setLoopbackAllowed(true); }
+    void cleanup() { CHttp::destroyInstance(); }
     void goneThenBack_data();
     void goneThenBack();
-
-private:
-    std::unique_ptr<FakeHttpCamera> startCamera(const QString &strAddress, const QString &strMac);
 };
-
-// Loopback stands in for the LAN here; outside tests the program never contacts it.
-void TestRebootWatch::initTestCase()
-{
-    ContactPolicy::setLoopbackAllowed(true);
-}
-
-void TestRebootWatch::cleanupTestCase()
-{
-    ContactPolicy::setLoopbackAllowed(false);
-}
-
-void TestRebootWatch::cleanup()
-{
-    CHttp::destroyInstance();
-}
-
-// A camera on the camera port of @p strAddress, reporting @p strMac and the written values.
-std::unique_ptr<FakeHttpCamera> TestRebootWatch::startCamera(const QString &strAddress, const QString &strMac)
-{
-    auto pCamera = std::make_unique<FakeHttpCamera>();
-    if (!pCamera->listen(QHostAddress(strAddress), CommandUrl::HTTP_PORT))
-        return nullptr;
-    pCamera->setGetEnvMac(strMac, kNewAddress);
-    return pCamera;
-}
 
 void TestRebootWatch::goneThenBack_data()
 {
@@ -86,11 +57,9 @@ void TestRebootWatch::goneThenBack_data()
     QTest::newRow("gone from the old address, back at the new") << kOldAddress << QString() << kMac << false << "back";
     QTest::newRow("another device keeps the old address") << kOldAddress << kOtherMac << kMac << false << "back";
     QTest::newRow("same address, rebooted") << kNewAddress << QString() << kMac << true << "back";
-    QTest::newRow("same address, never gone")
-        << kNewAddress << QString() << kMac << false
+    QTest::newRow("same address, never gone") << kNewAddress << QString() << kMac << false
         << "not seen: asked 127.0.0.52 for 1 s; last: still answering at 127.0.0.52: not rebooted yet";
-    QTest::newRow("another camera at the new address")
-        << kOldAddress << QString() << kOtherMac << false << QStringLiteral("other: %1").arg(kOtherMac);
+    QTest::newRow("another camera at the new") << kOldAddress << QString() << kOtherMac << false << "other: " + kOtherMac;
 }
 
 void TestRebootWatch::goneThenBack()
@@ -112,16 +81,13 @@ void TestRebootWatch::goneThenBack()
     }
     RebootWatch watch;
     watch.setTiming(kIntervalMs, kLimitMs);
-    QString strSeen;
-    connect(&watch, &RebootWatch::sigBack, this, [&strSeen] { strSeen = QStringLiteral("back"); });
-    connect(&watch, &RebootWatch::sigNotSeen, this,
-            [&strSeen](int, const QString &strReason) { strSeen = QStringLiteral("not seen: ") + strReason; });
-    connect(&watch, &RebootWatch::sigOtherCamera, this,
-            [&strSeen](int, const QString &strMac) { strSeen = QStringLiteral("other: ") + strMac; });
+    QStringList listSeen;
+    connect(&watch, &RebootWatch::sigBack, this, [&listSeen] { listSeen << QStringLiteral("back"); });
+    connect(&watch, &RebootWatch::sigNotSeen, this, [&listSeen](int, QString strWhy) { listSeen << "not seen: " + strWhy; });
+    connect(&watch, &RebootWatch::sigOtherCamera, this, [&listSeen](int, QString strMac) { listSeen << "other: " + strMac; });
 
-    watch.watch(1, written(), strGoneAt);
-    QTRY_VERIFY_WITH_TIMEOUT(!strSeen.isEmpty(), kWaitMs);
-    QCOMPARE(strSeen, strResult);
+    watch.watch(1, kWritten, strGoneAt);
+    QTRY_COMPARE_WITH_TIMEOUT(listSeen, QStringList{strResult}, kWaitMs);
 }
 
 QTEST_GUILESS_MAIN(TestRebootWatch)

@@ -100,11 +100,9 @@ void FakeHttpCamera::setSilent(bool bSilent)
 
 void FakeHttpCamera::setGetEnvMac(const QString &strMac, const QString &strAddress)
 {
-    setReply(QStringLiteral("GetEnv"),
-             QStringLiteral(R"({"stValue":{"stEth":[{"szIPAddr":"%1","szSubMask":"255.255.255.0",)"
-                            R"("szGateway":"192.168.1.1","szMacAddr":"%2","byValid":5}]}})")
-                 .arg(strAddress, strMac)
-                 .toUtf8());
+    setReply(QStringLiteral("GetEnv"), QStringLiteral(R"({"stValue":{"stEth":[{"szIPAddr":"%1","szSubMask":"255.255.255.0",)"
+                                                     R"("szGateway":"192.168.1.1","szMacAddr":"%2","byValid":5}]}})")
+                                          .arg(strAddress, strMac).toUtf8());
 }
 
 void FakeHttpCamera::setCloseAfterReply(bool bClose)

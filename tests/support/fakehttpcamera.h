@@ -65,14 +65,11 @@ public:
     void setDeclaredLength(const QString &strCommand, qint64 nLength);
     /// When true, connections are accepted and read but never answered. Default false.
     void setSilent(bool bSilent);
-    /// Answers "GetEnv" with settings whose MAC is @p strMac and address @p strAddress
-    /// (mask 255.255.255.0, gateway 192.168.1.1, DHCP off).
+    /// Answers "GetEnv" with MAC @p strMac, address @p strAddress, mask /24, gateway 192.168.1.1, DHCP off.
     void setGetEnvMac(const QString &strMac, const QString &strAddress = QStringLiteral("192.168.1.64"));
-    /// When true, closes every connection right after an answer, without saying so in the
-    /// answer (which still reads "Connection: keep-alive"). Default false.
+    /// When true, closes each connection after an answer that still reads "keep-alive". Default false.
     void setCloseAfterReply(bool bClose);
-    /// Records @p strCommand and then resets its connection instead of answering: a camera
-    /// that took the command and went away.
+    /// Records @p strCommand, then drops its connection unanswered: it took the command and went away.
     void setDropInsteadOfAnswer(const QString &strCommand);
 
     QList<Request> requests() const;
