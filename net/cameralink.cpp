@@ -67,16 +67,16 @@ CameraLink::CameraLink(const QString &strHost, quint16 nPort, QObject *parent)
     for (QTimer *pTimer : {m_pConnectTimer, m_pStallTimer, m_pTotalTimer})
         pTimer->setSingleShot(true);
     connectSocket();
-    connect(m_pConnectTimer, &QTimer::timeout, this, &CameraLink::onConnectTimeout);
-    connect(m_pStallTimer, &QTimer::timeout, this, [this] { onTransferTimeout(NO_DATA); });
-    connect(m_pTotalTimer, &QTimer::timeout, this, [this] { onTransferTimeout(NOT_ANSWERED); });
+    connect(m_pConnectTimer, &QTimer::timeout, this, &CameraLink::slotConnectTimeout);
+    connect(m_pStallTimer, &QTimer::timeout, this, [this] { transferTimedOut(NO_DATA); });
+    connect(m_pTotalTimer, &QTimer::timeout, this, [this] { transferTimedOut(NOT_ANSWERED); });
 }
 
 void CameraLink::connectSocket()
 {
-    connect(m_pSocket, &QTcpSocket::connected, this, &CameraLink::onConnected);
-    connect(m_pSocket, &QTcpSocket::readyRead, this, &CameraLink::onReadyRead);
-    connect(m_pSocket, &QTcpSocket::errorOccurred, this, &CameraLink::onSocketError);
+    connect(m_pSocket, &QTcpSocket::connected, this, &CameraLink::slotConnected);
+    connect(m_pSocket, &QTcpSocket::readyRead, this, &CameraLink::slotReadyRead);
+    connect(m_pSocket, &QTcpSocket::errorOccurred, this, &CameraLink::slotSocketError);
     connect(m_pSocket, &QTcpSocket::bytesWritten, this, [this] {
         if (m_phase == Exchanging)
             m_bBytesLeft = true;
@@ -109,11 +109,6 @@ bool CameraLink::isReusable() const
         && m_pSocket->bytesAvailable() == 0 && nothingWaits();
 }
 
-bool CameraLink::bytesLeft() const
-{
-    return m_bBytesLeft;
-}
-
 QString CameraLink::provenMac() const
 {
     return m_strProvenMac;
@@ -124,12 +119,7 @@ void CameraLink::setProvenMac(const QString &strMac)
     m_strProvenMac = strMac;
 }
 
-QString CameraLink::host() const
-{
-    return m_strHost;
-}
-
-void CameraLink::onConnected()
+void CameraLink::slotConnected()
 {
     if (m_phase != Opening)
         return;
@@ -139,7 +129,7 @@ void CameraLink::onConnected()
 }
 
 // Bytes that come while no request is out belong to none: the connection is not used again.
-void CameraLink::onReadyRead()
+void CameraLink::slotReadyRead()
 {
     if (m_phase != Exchanging) {
         m_pSocket->readAll();
@@ -160,7 +150,7 @@ void CameraLink::readAnswer()
         fail(outcomeOfParse(m_parser.failure()));
 }
 
-void CameraLink::onSocketError()
+void CameraLink::slotSocketError()
 {
     const QAbstractSocket::SocketError error = m_pSocket->error();
     if (m_phase == Exchanging && error == QAbstractSocket::RemoteHostClosedError) {
@@ -189,7 +179,7 @@ void CameraLink::finishAtClose()
     fail(outcomeOfParse(m_parser.failure()));
 }
 
-void CameraLink::onConnectTimeout()
+void CameraLink::slotConnectTimeout()
 {
     if (m_phase != Opening)
         return;
@@ -198,7 +188,7 @@ void CameraLink::onConnectTimeout()
     fail(RequestOutcome::TimedOut);
 }
 
-void CameraLink::onTransferTimeout(const char *szWhat)
+void CameraLink::transferTimedOut(const char *szWhat)
 {
     if (m_phase != Exchanging)
         return;

@@ -45,31 +45,29 @@ public:
     /// True when another request may go on this connection now: it is open and idle, its
     /// last answer kept it, and nothing waits on it, neither bytes nor the camera's close.
     bool isReusable() const;
-    /// Any byte of the latest request has left.
-    bool bytesLeft() const;
     /// The MAC the camera on this connection has been found to carry; empty until set.
     QString provenMac() const;
     void setProvenMac(const QString &strMac);
-    /// The host the link goes to, as given.
-    QString host() const;
 
 signals:
     void sigOpened();
     /// The answer to the latest request, whatever its status (1xx skipped).
     void sigAnswered(int nStatus, const QByteArray &baBody);
     /// The connection did not open, or the latest request got no whole answer;
-    /// @p bBytesLeft as bytesLeft().
+    /// @p bBytesLeft when any byte of the request had left.
     void sigFailed(RequestOutcome::Outcome outcome, bool bBytesLeft);
+
+private slots:
+    void slotConnected();
+    void slotReadyRead();
+    void slotSocketError();
+    void slotConnectTimeout();
 
 private:
     enum Phase { Closed, Opening, Idle, Exchanging, Broken };
 
     void connectSocket();
-    void onConnected();
-    void onReadyRead();
-    void onSocketError();
-    void onConnectTimeout();
-    void onTransferTimeout(const char *szWhat);
+    void transferTimedOut(const char *szWhat);
     void readAnswer();
     void finishAtClose();
     void settle();

@@ -10,31 +10,20 @@
 
 namespace {
 
-constexpr int SUCCESS_FIRST = 200;
-constexpr int REDIRECT_FIRST = 300;
-constexpr int HTTP_ERROR_FIRST = 400;
-
-QString addressKey(const QUrl &url)
-{
-    return url.host(QUrl::FullyDecoded) + QLatin1Char(':') + QString::number(url.port(CommandUrl::HTTP_PORT));
-}
-
 bool sameMac(const QString &strSeen, const QString &strExpected)
 {
     return !strExpected.isEmpty() && strSeen.compare(strExpected, Qt::CaseInsensitive) == 0;
 }
 
 // What an answer's status makes of the request, logged when it is no success.
-RequestOutcome::Outcome outcomeOfStatus(int nStatus, const QString &strIp)
+RequestOutcome::Outcome outcomeOfAnswer(int nStatus, const QString &strIp)
 {
-    if (nStatus >= SUCCESS_FIRST && nStatus < REDIRECT_FIRST)
-        return RequestOutcome::Answered;
-    if (nStatus < HTTP_ERROR_FIRST) {
+    const RequestOutcome::Outcome outcome = RequestOutcome::outcomeOfStatus(nStatus);
+    if (outcome == RequestOutcome::Redirected)
         qDebug() << "error:" << "redirect not followed, HTTP status" << nStatus << strIp;
-        return RequestOutcome::Redirected;
-    }
-    qDebug() << "error:" << "HTTP status" << nStatus << strIp;
-    return RequestOutcome::HttpError;
+    else if (outcome != RequestOutcome::Answered)
+        qDebug() << "error:" << "HTTP status" << nStatus << strIp;
+    return outcome;
 }
 
 } // namespace
@@ -46,7 +35,7 @@ CheckedWrites::CheckedWrites(QObject *parent)
 
 void CheckedWrites::send(const Command_S &stCommand)
 {
-    const QString strKey = addressKey(stCommand.url);
+    const QString strKey = CommandUrl::hostKey(stCommand.url);
     m_hashAddresses[strKey].listWaiting.append(stCommand);
     QTimer::singleShot(0, this, [this, strKey] { startNext(strKey); });
 }
@@ -105,16 +94,16 @@ void CheckedWrites::openLink(const QString &strKey, Step step)
     stAddress.step = step;
     connect(pLink, &CameraLink::sigOpened, this, [this, strKey, pLink] {
         if (isCurrentLink(strKey, pLink))
-            onOpened(strKey);
+            linkOpened(strKey);
     });
     connect(pLink, &CameraLink::sigAnswered, this, [this, strKey, pLink](int nStatus, const QByteArray &baBody) {
         if (isCurrentLink(strKey, pLink))
-            onAnswered(strKey, nStatus, baBody);
+            linkAnswered(strKey, nStatus, baBody);
     });
     connect(pLink, &CameraLink::sigFailed, this,
             [this, strKey, pLink](RequestOutcome::Outcome outcome, bool bBytesLeft) {
                 if (isCurrentLink(strKey, pLink))
-                    onFailed(strKey, outcome, bBytesLeft);
+                    linkFailed(strKey, outcome, bBytesLeft);
             });
     pLink->open();
 }
@@ -133,7 +122,7 @@ void CheckedWrites::sendCommand(const QString &strKey)
     stAddress.pLink->exchange(stAddress.stCurrent.baRequest, stAddress.stCurrent.nTransferTimeoutMs);
 }
 
-void CheckedWrites::onOpened(const QString &strKey)
+void CheckedWrites::linkOpened(const QString &strKey)
 {
     if (m_hashAddresses[strKey].step == OpeningForCheck)
         sendCheck(strKey);
@@ -141,7 +130,7 @@ void CheckedWrites::onOpened(const QString &strKey)
         sendCommand(strKey);
 }
 
-void CheckedWrites::onAnswered(const QString &strKey, int nStatus, const QByteArray &baBody)
+void CheckedWrites::linkAnswered(const QString &strKey, int nStatus, const QByteArray &baBody)
 {
     Address_S &stAddress = m_hashAddresses[strKey];
     if (stAddress.step == Checking) {
@@ -153,11 +142,11 @@ void CheckedWrites::onAnswered(const QString &strKey, int nStatus, const QByteAr
         noteWrite(strKey, stCommand.strMac);
     // Whatever comes next on this connection reaches the camera that took this command.
     stAddress.pLink->setProvenMac(stCommand.strMac);
-    const RequestOutcome::Outcome outcome = outcomeOfStatus(nStatus, stCommand.strIp);
+    const RequestOutcome::Outcome outcome = outcomeOfAnswer(nStatus, stCommand.strIp);
     finish(strKey, outcome, outcome == RequestOutcome::Answered ? baBody : QByteArray());
 }
 
-void CheckedWrites::onFailed(const QString &strKey, RequestOutcome::Outcome outcome, bool bBytesLeft)
+void CheckedWrites::linkFailed(const QString &strKey, RequestOutcome::Outcome outcome, bool bBytesLeft)
 {
     const Address_S &stAddress = m_hashAddresses[strKey];
     const Command_S &stCommand = stAddress.stCurrent;
@@ -175,7 +164,7 @@ void CheckedWrites::judgeCheck(const QString &strKey, int nStatus, const QByteAr
 {
     Address_S &stAddress = m_hashAddresses[strKey];
     const Command_S &stCommand = stAddress.stCurrent;
-    const RequestOutcome::Outcome outcome = outcomeOfStatus(nStatus, stCommand.strIp);
+    const RequestOutcome::Outcome outcome = outcomeOfAnswer(nStatus, stCommand.strIp);
     EthInfo_S stSeen;
     if (outcome != RequestOutcome::Answered) {
         finish(strKey, outcome);

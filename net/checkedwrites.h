@@ -104,9 +104,9 @@ private:
     void openLink(const QString &strKey, Step step);
     void sendCheck(const QString &strKey);
     void sendCommand(const QString &strKey);
-    void onOpened(const QString &strKey);
-    void onAnswered(const QString &strKey, int nStatus, const QByteArray &baBody);
-    void onFailed(const QString &strKey, RequestOutcome::Outcome outcome, bool bBytesLeft);
+    void linkOpened(const QString &strKey);
+    void linkAnswered(const QString &strKey, int nStatus, const QByteArray &baBody);
+    void linkFailed(const QString &strKey, RequestOutcome::Outcome outcome, bool bBytesLeft);
     void judgeCheck(const QString &strKey, int nStatus, const QByteArray &baBody);
     void finish(const QString &strKey, RequestOutcome::Outcome outcome, const QByteArray &baBody = QByteArray(),
                 const QString &strMacSeen = QString());

@@ -32,8 +32,6 @@ constexpr char ACCEPT_ENCODING_HEADER[] = "Accept-Encoding";
 constexpr char IDENTITY_ENCODING[] = "identity";
 // What the network thread may read ahead of this thread; replies are far smaller.
 constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
-constexpr int REDIRECT_FIRST = 300;
-constexpr int REDIRECT_LAST = 399;
 
 struct Route
 {
@@ -49,8 +47,6 @@ const QHash<int, Route> s_hashRoutes = {
     {CmdReboot, {2, 1}},
 };
 
-constexpr int HTTP_ERROR_FIRST = 400;
-
 int httpStatus(const QNetworkReply *pReply)
 {
     return pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -58,14 +54,13 @@ int httpStatus(const QNetworkReply *pReply)
 
 bool isRedirect(const QNetworkReply *pReply)
 {
-    const int nStatus = httpStatus(pReply);
-    return nStatus >= REDIRECT_FIRST && nStatus <= REDIRECT_LAST;
+    return RequestOutcome::outcomeOfStatus(httpStatus(pReply)) == RequestOutcome::Redirected;
 }
 
 // How a network error reads to someone looking at the camera's row.
 RequestOutcome::Outcome outcomeOfError(int nStatus, QNetworkReply::NetworkError error)
 {
-    if (nStatus >= HTTP_ERROR_FIRST)
+    if (RequestOutcome::outcomeOfStatus(nStatus) == RequestOutcome::HttpError)
         return RequestOutcome::HttpError;
     switch (error) {
     case QNetworkReply::ConnectionRefusedError:

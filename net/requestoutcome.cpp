@@ -8,6 +8,10 @@ namespace {
 
 LazyInstance<RequestOutcome> s_instance;
 
+constexpr int SUCCESS_FIRST = 200;
+constexpr int REDIRECT_FIRST = 300;
+constexpr int HTTP_ERROR_FIRST = 400;
+
 const QHash<int, QString> s_hashOutcomeTexts = {
     {RequestOutcome::Answered, QStringLiteral("answered")},
     {RequestOutcome::Unreadable, QStringLiteral("unreadable reply")},
@@ -79,6 +83,15 @@ void RequestOutcome::reportFinished(quint64 nRequest, const QString &strIp, int 
         m_bUnreadable = false;
     }
     emit sigRequestFinished(nRequest, strIp, nCmd, outcome);
+}
+
+RequestOutcome::Outcome RequestOutcome::outcomeOfStatus(int nStatus)
+{
+    if (nStatus >= HTTP_ERROR_FIRST)
+        return HttpError;
+    if (nStatus >= REDIRECT_FIRST)
+        return Redirected;
+    return nStatus >= SUCCESS_FIRST ? Answered : Unreadable;
 }
 
 QString RequestOutcome::outcomeText(int nOutcome)

@@ -57,6 +57,9 @@ public:
 
     /// A short text for @p nOutcome, for logs and tooltips ("timed out").
     static QString outcomeText(int nOutcome);
+    /// What an answer's HTTP status @p nStatus makes of its request: Answered for 2xx,
+    /// Redirected for 3xx, HttpError from 400, Unreadable for anything else.
+    static Outcome outcomeOfStatus(int nStatus);
 
 signals:
     void sigRequestStarted(quint64 nRequest, QString strIp, int nCmd);
