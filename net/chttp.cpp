@@ -14,7 +14,10 @@
 #include "core/commonsignal.h"
 #include "core/lazyinstance.h"
 #include "core/nametables.h"
+#include "net/checkedwrites.h"
+#include "net/commandurl.h"
 #include "net/httpqueue.h"
+#include "net/httprequestbytes.h"
 #include "net/requestoutcome.h"
 
 namespace {
@@ -29,8 +32,6 @@ constexpr char ACCEPT_ENCODING_HEADER[] = "Accept-Encoding";
 constexpr char IDENTITY_ENCODING[] = "identity";
 // What the network thread may read ahead of this thread; replies are far smaller.
 constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
-constexpr int REDIRECT_FIRST = 300;
-constexpr int REDIRECT_LAST = 399;
 
 struct Route
 {
@@ -46,8 +47,6 @@ const QHash<int, Route> s_hashRoutes = {
     {CmdReboot, {2, 1}},
 };
 
-constexpr int HTTP_ERROR_FIRST = 400;
-
 int httpStatus(const QNetworkReply *pReply)
 {
     return pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -55,14 +54,13 @@ int httpStatus(const QNetworkReply *pReply)
 
 bool isRedirect(const QNetworkReply *pReply)
 {
-    const int nStatus = httpStatus(pReply);
-    return nStatus >= REDIRECT_FIRST && nStatus <= REDIRECT_LAST;
+    return RequestOutcome::outcomeOfStatus(httpStatus(pReply)) == RequestOutcome::Redirected;
 }
 
 // How a network error reads to someone looking at the camera's row.
 RequestOutcome::Outcome outcomeOfError(int nStatus, QNetworkReply::NetworkError error)
 {
-    if (nStatus >= HTTP_ERROR_FIRST)
+    if (RequestOutcome::outcomeOfStatus(nStatus) == RequestOutcome::HttpError)
         return RequestOutcome::HttpError;
     switch (error) {
     case QNetworkReply::ConnectionRefusedError:
@@ -103,9 +101,11 @@ QVariantHash propertiesOf(const QNetworkReply *pReply)
 CHttp::CHttp(QObject *parent)
     : CommunicationInterface(parent)
     , m_pQueue(new HttpQueue(this))
+    , m_pCheckedWrites(new CheckedWrites(this))
 {
     connect(m_pQueue, &HttpQueue::sigSent, this, &CHttp::slotSent);
     connect(m_pQueue, &HttpQueue::sigNotSent, this, &CHttp::slotNotSent, Qt::QueuedConnection);
+    connect(m_pCheckedWrites, &CheckedWrites::sigFinished, this, &CHttp::slotCheckedFinished);
 }
 
 CHttp *CHttp::getInstance()
@@ -131,13 +131,29 @@ void CHttp::setReceiver(MainModel *pReceiver)
 
 void CHttp::httpGet(const QUrl &url, const QString &strCmd)
 {
-    m_pQueue->get(prepareRequest(QNetworkRequest(url)), takeRequest(url, strCmd));
+    m_pQueue->get(prepareRequest(QNetworkRequest(url)), commandProperties(strCmd, takeRequest(url, strCmd)));
 }
 
 void CHttp::httpPost(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd)
 {
     const QByteArray baBody = body.toString(QUrl::FullyEncoded).toUtf8();
-    m_pQueue->post(prepareRequest(request), baBody, takeRequest(request.url(), strCmd));
+    m_pQueue->post(prepareRequest(request), baBody, commandProperties(strCmd, takeRequest(request.url(), strCmd)));
+}
+
+void CHttp::httpPostChecked(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd,
+                            const QString &strMac)
+{
+    const QUrl url = request.url();
+    CheckedWrites::Command_S stCommand;
+    stCommand.nRequest = takeRequest(url, strCmd);
+    stCommand.strIp = url.host(QUrl::FullyDecoded);
+    stCommand.nCmd = getCmdIndex(strCmd);
+    stCommand.url = url;
+    stCommand.baRequest = HttpRequestBytes::post(prepareRequest(request), body.toString(QUrl::FullyEncoded).toUtf8());
+    stCommand.baCheck = HttpRequestBytes::get(prepareRequest(QNetworkRequest(CommandUrl::getEnv(url.authority()))));
+    stCommand.strMac = strMac;
+    stCommand.nTransferTimeoutMs = m_nTransferTimeoutMs;
+    m_pCheckedWrites->send(stCommand);
 }
 
 void CHttp::httpGetAside(const QUrl &url, QObject *pContext,
@@ -175,11 +191,17 @@ QNetworkRequest CHttp::prepareRequest(const QNetworkRequest &request) const
     return prepared;
 }
 
-// Counts the request as pending and reports it taken; returns what its reply will carry.
-QVariantHash CHttp::takeRequest(const QUrl &url, const QString &strCmd)
+// Counts the request as pending and reports it taken; returns its number.
+quint64 CHttp::takeRequest(const QUrl &url, const QString &strCmd)
 {
     const quint64 nRequest = RequestOutcome::getInstance()->reportStarted(url.host(QUrl::FullyDecoded), getCmdIndex(strCmd));
     ++m_nPending;
+    return nRequest;
+}
+
+// What the reply of a queued command will carry.
+QVariantHash CHttp::commandProperties(const QString &strCmd, quint64 nRequest)
+{
     return {{QLatin1String(CMD_PROPERTY), strCmd}, {QLatin1String(REQUEST_PROPERTY), nRequest}};
 }
 
@@ -321,6 +343,26 @@ void CHttp::finishCommand(const QVariantHash &hashProperties, const QString &str
     } else {
         pOutcome->reportDelivering(nRequest, strIp, nCmd);
         handleReply(baBody, strIp, nCmd);
+    }
+    pOutcome->reportFinished(nRequest, strIp, nCmd, outcome);
+    finishRequest();
+}
+
+// A command that left without a usable answer, an unreadable one included, may have
+// taken effect: it is Unknown, and the view, not the hub, tells what that means.
+void CHttp::slotCheckedFinished(quint64 nRequest, const QString &strIp, int nCmd, RequestOutcome::Outcome outcome,
+                                const QByteArray &baBody, const QString &strMacSeen)
+{
+    RequestOutcome *pOutcome = RequestOutcome::getInstance();
+    if (outcome == RequestOutcome::Answered) {
+        pOutcome->reportDelivering(nRequest, strIp, nCmd);
+        handleReply(baBody, strIp, nCmd);
+        if (pOutcome->isDeliveringUnreadable())
+            outcome = RequestOutcome::Unknown;
+    } else if (outcome != RequestOutcome::Unknown) {
+        if (outcome == RequestOutcome::OtherCamera)
+            pOutcome->reportOtherCamera(nRequest, strIp, strMacSeen);
+        handleError(strIp, nCmd);
     }
     pOutcome->reportFinished(nRequest, strIp, nCmd, outcome);
     finishRequest();

@@ -11,6 +11,7 @@
 #include "net/communicationinterface.h"
 #include "net/requestoutcome.h"
 
+class CheckedWrites;
 class HttpQueue;
 class QNetworkReply;
 class QNetworkRequest;
@@ -42,6 +43,12 @@ class QUrlQuery;
  * Every request asks for the body as it is ("Accept-Encoding: identity"): the network
  * layer would otherwise inflate compressed bodies on its own thread without any bound.
  *
+ * Commands that change a camera go apart from that queue (httpPostChecked): on a
+ * connection the program holds itself, to a camera checked first, and never sent twice
+ * (CheckedWrites). They keep the same request bytes, size limit, connect bound, transfer
+ * timeout and failure rules, and are pending and reported like the others; a command
+ * whose bytes left without a usable answer ends Unknown, and raises nothing on the hub.
+ *
  * Every command request taken and the outcome of each are also reported to RequestOutcome.
  */
 class CHttp : public CommunicationInterface
@@ -68,6 +75,17 @@ public:
     /// Sends a POST of @p request whose body is @p body, fully encoded; tagged with @p strCmd.
     void httpPost(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd);
     /**
+     * Sends a POST of @p request with body @p body, fully encoded, tagged with @p strCmd,
+     * on a held connection to the camera whose "GetEnv" answers with MAC @p strMac; an
+     * empty @p strMac stands for the MAC of the latest write to that address (for the
+     * "Reboot" that follows a "SetEnv"). The request bytes are those httpPost would send.
+     * Sent at most once; see CheckedWrites for the check and the outcomes. A failure that
+     * is not Unknown raises the hub's sigShowTips(1) for a "SetEnv", like httpPost; an
+     * OtherCamera outcome is also reported with the MAC seen.
+     */
+    void httpPostChecked(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd,
+                         const QString &strMac);
+    /**
      * Sends a GET for @p url like httpGet, with the same queue, bounds and failure rules,
      * but aside from the command batch: it is not pending, never ends a batch, is neither
      * delivered to the receiver nor reported to RequestOutcome. @p onDone runs once, on
@@ -89,6 +107,8 @@ private slots:
     void slotHttpFinished();
     void slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int nError, const QString &strError,
                      bool bTimedOut);
+    void slotCheckedFinished(quint64 nRequest, const QString &strIp, int nCmd, RequestOutcome::Outcome outcome,
+                             const QByteArray &baBody, const QString &strMacSeen);
 
 private:
     struct Aside_S
@@ -100,7 +120,8 @@ private:
     explicit CHttp(QObject *parent = nullptr);
 
     QNetworkRequest prepareRequest(const QNetworkRequest &request) const;
-    QVariantHash takeRequest(const QUrl &url, const QString &strCmd);
+    quint64 takeRequest(const QUrl &url, const QString &strCmd);
+    static QVariantHash commandProperties(const QString &strCmd, quint64 nRequest);
     void limitTransferTime(QNetworkReply *pReply);
     void limitReplySize(QNetworkReply *pReply);
     RequestOutcome::Outcome logFailure(QNetworkReply *pReply, const QString &strIp) const;
@@ -116,6 +137,7 @@ private:
     void finishRequest();
 
     HttpQueue *m_pQueue = nullptr;
+    CheckedWrites *m_pCheckedWrites = nullptr;
     QHash<quint64, Aside_S> m_hashAside;
     // The body read so far of each reply under way.
     QHash<QNetworkReply *, QByteArray> m_hashBodies;

@@ -31,3 +31,8 @@ QString CommandUrl::commandField()
 {
     return QLatin1String(CMD_FIELD);
 }
+
+QString CommandUrl::hostKey(const QUrl &url)
+{
+    return url.host(QUrl::FullyDecoded) + QLatin1Char(':') + QString::number(url.port(HTTP_PORT));
+}

@@ -21,6 +21,8 @@ public:
     static QUrl getEnv(const QString &strIp);
     /// The name of the command field, "szCmd".
     static QString commandField();
+    /// "host:port" of @p url, the port HTTP_PORT when it names none: one key per endpoint.
+    static QString hostKey(const QUrl &url);
 
     CommandUrl() = delete;
 };

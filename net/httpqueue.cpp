@@ -45,7 +45,7 @@ void HttpQueue::post(const QNetworkRequest &request, const QByteArray &baBody, c
 
 void HttpQueue::enqueue(const Job_S &stJob)
 {
-    const QString strHost = hostKey(stJob.request.url());
+    const QString strHost = CommandUrl::hostKey(stJob.request.url());
     QList<Job_S> &listJobs = m_hashWaiting[strHost];
     listJobs.append(stJob);
     if (listJobs.size() == 1 && !m_setBusy.contains(strHost))
@@ -152,9 +152,4 @@ void HttpQueue::closeConnectionsWhenIdle()
         m_nHostsContacted = 0;
         pump();
     });
-}
-
-QString HttpQueue::hostKey(const QUrl &url)
-{
-    return url.host(QUrl::FullyDecoded) + QLatin1Char(':') + QString::number(url.port(CommandUrl::HTTP_PORT));
 }

@@ -84,7 +84,6 @@ private:
     void requestEnded(const QString &strHost);
     void failWaiting(const QString &strHost, QNetworkReply *pAttempt);
     void closeConnectionsWhenIdle();
-    static QString hostKey(const QUrl &url);
 
     QNetworkAccessManager *m_pManager = nullptr;
     // Requests not yet sent, per host, in the order they were queued.

@@ -214,13 +214,13 @@ void ModifyModel::slotSetEthInfo(QString strIp, EthInfo_S stEthInfo)
 {
     const QUrl url = CommandUrl::withCommand(strIp, EthSettingsJson::setEnvText(stEthInfo));
     qDebug() << "slotSetEthInfo:" << url.toString();
-    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CmdSetEnv));
+    CHttp::getInstance()->httpPostChecked(QNetworkRequest(url), QUrlQuery(), getCmdName(CmdSetEnv), stEthInfo.strMacAddr);
 }
 
 void ModifyModel::slotDevReboot(QString strIp)
 {
     const QUrl url = CommandUrl::withCommand(strIp, QLatin1String(REBOOT_JSON));
-    CHttp::getInstance()->httpPost(QNetworkRequest(url), QUrlQuery(), getCmdName(CmdReboot));
+    CHttp::getInstance()->httpPostChecked(QNetworkRequest(url), QUrlQuery(), getCmdName(CmdReboot), QString());
 }
 
 void ModifyModel::dispatchReply(const QByteArray &baBody, int nKind, int nFlag, const QString &strIp)
@@ -254,7 +254,9 @@ void ModifyModel::dealGetEnv(const QJsonObject &root, const QString &strIp)
 
 void ModifyModel::dealSetEnv(const QJsonObject &root, const QString &strIp)
 {
-    emit CommonSignal::getInstance()->sigSetEthStatus(strIp, jsonInt(root.value(KEY_RET_VAL), RET_VAL_MISSING));
+    const int nRetVal = jsonInt(root.value(KEY_RET_VAL), RET_VAL_MISSING);
+    RequestOutcome::getInstance()->markStatus(nRetVal);
+    emit CommonSignal::getInstance()->sigSetEthStatus(strIp, nRetVal);
 }
 
 void ModifyModel::dealQueryVersion(const QJsonObject &root, const QString &strIp)
@@ -274,5 +276,6 @@ void ModifyModel::dealQueryVersion(const QJsonObject &root, const QString &strIp
 void ModifyModel::dealDevReboot(const QJsonObject &root, const QString &strIp)
 {
     const int nRetVal = jsonInt(root.value(KEY_RET_VAL), RET_VAL_MISSING);
+    RequestOutcome::getInstance()->markStatus(nRetVal);
     qDebug().noquote() << QStringLiteral("dealDevReboot[%1]: %2").arg(strIp).arg(nRetVal);
 }

@@ -27,7 +27,11 @@ class QUdpSocket;
  *
  * The command slots each send one HTTP request through CHttp and return at once; the
  * replies come back through MainModel::onReply to dispatchReply, whose parsers publish
- * sigUpdateEthInfo, sigSetEthStatus and sigUpdateFwVersion.
+ * sigUpdateEthInfo, sigSetEthStatus and sigUpdateFwVersion. "SetEnv" and "Reboot" go on
+ * a connection the program holds, to a camera checked first (CHttp::httpPostChecked):
+ * the write only to the camera with the record's MAC, the reboot only to the camera of
+ * the latest write to that address. The status of "SetEnv" and "Reboot" answers is also
+ * told to RequestOutcome.
  */
 class ModifyModel : public QObject
 {
@@ -50,9 +54,10 @@ public slots:
     void slotGetFwVersion(QString strIp);
     /// Asks the device at @p strIp for its network settings ("GetEnv").
     void slotGetEnv(QString strIp);
-    /// Writes @p stEthInfo to the device at @p strIp ("SetEnv").
+    /// Writes @p stEthInfo to the device at @p strIp ("SetEnv"), if it carries the record's MAC.
     void slotSetEthInfo(QString strIp, EthInfo_S stEthInfo);
-    /// Orders the device at @p strIp to reboot ("Reboot").
+    /// Orders the device at @p strIp to reboot ("Reboot"), if it is the camera of the latest
+    /// write to that address; refused without such a write.
     void slotDevReboot(QString strIp);
 
 private slots:

@@ -12,10 +12,17 @@
 
 namespace {
 const QString kNoAnswer = QStringLiteral("no answer yet");
-const QString kOtherCamera = QStringLiteral("%1 answers there");
+const QString kStillThere = QStringLiteral("still answering at %1: not rebooted yet");
+const QString kGone = QStringLiteral("gone from %1; no answer yet at %2");
 const QString kOtherValue = QStringLiteral("the camera there reports %1 %2, not %3");
 const QString kNotSeen = QStringLiteral("asked %1 for %2 s; last: %3");
 const QString kNeverContacted = QStringLiteral("%1 is never contacted");
+
+bool isNoAnswer(RequestOutcome::Outcome outcome)
+{
+    return outcome == RequestOutcome::Refused || outcome == RequestOutcome::TimedOut
+        || outcome == RequestOutcome::Unreachable;
+}
 } // namespace
 
 RebootWatch::RebootWatch(QObject *parent)
@@ -23,20 +30,23 @@ RebootWatch::RebootWatch(QObject *parent)
 {
 }
 
-void RebootWatch::watch(int nKey, const EthInfo_S &stWritten)
+void RebootWatch::watch(int nKey, const EthInfo_S &stWritten, const QString &strGoneAt)
 {
     Watch_S stWatch;
     stWatch.stWritten = stWritten;
+    stWatch.strGoneAt = strGoneAt.isEmpty() ? stWritten.strIPAddr : strGoneAt;
     stWatch.strLastSeen = kNoAnswer;
     stWatch.nGeneration = ++m_nGeneration;
     stWatch.nIntervalMs = m_nIntervalMs;
     stWatch.nLimitMs = m_nLimitMs;
     stWatch.elapsed.start();
     m_hashWatches.insert(nKey, stWatch);
-    if (!checkIpValid(stWritten.strIPAddr) || !ContactPolicy::mayContact(stWritten.strIPAddr)) {
-        m_hashWatches.remove(nKey);
-        emit sigNotSeen(nKey, kNeverContacted.arg(stWritten.strIPAddr));
-        return;
+    for (const QString &strAddress : {stWritten.strIPAddr, stWatch.strGoneAt}) {
+        if (!ContactPolicy::mayContact(strAddress)) {
+            m_hashWatches.remove(nKey);
+            emit sigNotSeen(nKey, kNeverContacted.arg(strAddress));
+            return;
+        }
     }
     scheduleQuestion(nKey);
 }
@@ -67,7 +77,7 @@ void RebootWatch::ask(int nKey, quint64 nGeneration)
     if (it == m_hashWatches.constEnd() || it->nGeneration != nGeneration)
         return;
     CHttp::getInstance()->httpGetAside(
-        CommandUrl::getEnv(it->stWritten.strIPAddr), this,
+        CommandUrl::getEnv(it->bGone ? it->stWritten.strIPAddr : it->strGoneAt), this,
         [this, nKey, nGeneration](RequestOutcome::Outcome outcome, const QByteArray &baBody) {
             judge(nKey, nGeneration, outcome, baBody);
         });
@@ -78,26 +88,49 @@ void RebootWatch::judge(int nKey, quint64 nGeneration, RequestOutcome::Outcome o
     auto it = m_hashWatches.find(nKey);
     if (it == m_hashWatches.end() || it->nGeneration != nGeneration)
         return;
-    const QString strMismatch = outcome == RequestOutcome::Answered ? mismatch(it->stWritten, baBody)
-                                                                      : RequestOutcome::outcomeText(outcome);
-    if (strMismatch.isEmpty()) {
-        qDebug() << "RebootWatch: back at" << it->stWritten.strIPAddr << it->stWritten.strMacAddr;
+    EthInfo_S stSeen;
+    const bool bRead = outcome == RequestOutcome::Answered && EthSettingsJson::readGetEnv(baBody, &stSeen);
+    const bool bOtherMac = bRead && stSeen.strMacAddr.compare(it->stWritten.strMacAddr, Qt::CaseInsensitive) != 0;
+    if (bOtherMac && (it->bGone || it->strGoneAt == it->stWritten.strIPAddr)) {
+        qDebug() << "RebootWatch:" << stSeen.strMacAddr << "answers at" << it->stWritten.strIPAddr << "instead of"
+                 << it->stWritten.strMacAddr;
         m_hashWatches.erase(it);
-        emit sigBack(nKey);
+        emit sigOtherCamera(nKey, stSeen.strMacAddr);
         return;
     }
-    it->strLastSeen = strMismatch;
+    if (!it->bGone) {
+        noteGone(*it, outcome, bOtherMac);
+    } else {
+        const QString strMismatch = bRead ? mismatch(it->stWritten, stSeen) : RequestOutcome::outcomeText(
+                                                outcome == RequestOutcome::Answered ? RequestOutcome::Unreadable : outcome);
+        if (strMismatch.isEmpty()) {
+            qDebug() << "RebootWatch: back at" << it->stWritten.strIPAddr << it->stWritten.strMacAddr;
+            m_hashWatches.erase(it);
+            emit sigBack(nKey);
+            return;
+        }
+        it->strLastSeen = strMismatch;
+    }
     giveUpOrRetry(nKey);
 }
 
-// What in the reply differs from what was written; empty when it is the camera, back.
-QString RebootWatch::mismatch(const EthInfo_S &stWritten, const QByteArray &baBody) const
+// Anything that answers at the old address as the camera keeps it there; another device
+// answering at an old address that is not the new one means the camera has left it.
+void RebootWatch::noteGone(Watch_S &stWatch, RequestOutcome::Outcome outcome, bool bOtherMac)
 {
-    EthInfo_S stSeen;
-    if (!EthSettingsJson::readGetEnv(baBody, &stSeen))
-        return RequestOutcome::outcomeText(RequestOutcome::Unreadable);
-    if (stSeen.strMacAddr.compare(stWritten.strMacAddr, Qt::CaseInsensitive) != 0)
-        return kOtherCamera.arg(stSeen.strMacAddr.isEmpty() ? QStringLiteral("a device without MAC") : stSeen.strMacAddr);
+    if (isNoAnswer(outcome) || bOtherMac) {
+        qDebug() << "RebootWatch: gone from" << stWatch.strGoneAt << stWatch.stWritten.strMacAddr;
+        stWatch.bGone = true;
+        stWatch.strLastSeen = kGone.arg(stWatch.strGoneAt, stWatch.stWritten.strIPAddr);
+        return;
+    }
+    stWatch.strLastSeen = outcome == RequestOutcome::Answered ? kStillThere.arg(stWatch.strGoneAt)
+                                                              : RequestOutcome::outcomeText(outcome);
+}
+
+// Which value in the camera's reply differs from what was written; empty when none does.
+QString RebootWatch::mismatch(const EthInfo_S &stWritten, const EthInfo_S &stSeen)
+{
     const struct
     {
         const char *szName;

@@ -8,6 +8,10 @@ namespace {
 
 LazyInstance<RequestOutcome> s_instance;
 
+constexpr int SUCCESS_FIRST = 200;
+constexpr int REDIRECT_FIRST = 300;
+constexpr int HTTP_ERROR_FIRST = 400;
+
 const QHash<int, QString> s_hashOutcomeTexts = {
     {RequestOutcome::Answered, QStringLiteral("answered")},
     {RequestOutcome::Unreadable, QStringLiteral("unreadable reply")},
@@ -18,6 +22,8 @@ const QHash<int, QString> s_hashOutcomeTexts = {
     {RequestOutcome::Redirected, QStringLiteral("redirected elsewhere")},
     {RequestOutcome::HttpError, QStringLiteral("HTTP error")},
     {RequestOutcome::Failed, QStringLiteral("connection failed")},
+    {RequestOutcome::OtherCamera, QStringLiteral("another camera answered")},
+    {RequestOutcome::Unknown, QStringLiteral("outcome unknown")},
 };
 
 } // namespace
@@ -52,6 +58,22 @@ void RequestOutcome::markUnreadable()
         m_bUnreadable = true;
 }
 
+void RequestOutcome::markStatus(int nStatus)
+{
+    if (m_nDelivering != 0)
+        emit sigReplyStatus(m_nDelivering, nStatus);
+}
+
+bool RequestOutcome::isDeliveringUnreadable() const
+{
+    return m_nDelivering != 0 && m_bUnreadable;
+}
+
+void RequestOutcome::reportOtherCamera(quint64 nRequest, const QString &strIp, const QString &strMac)
+{
+    emit sigOtherCamera(nRequest, strIp, strMac);
+}
+
 void RequestOutcome::reportFinished(quint64 nRequest, const QString &strIp, int nCmd, Outcome outcome)
 {
     if (nRequest == m_nDelivering) {
@@ -61,6 +83,15 @@ void RequestOutcome::reportFinished(quint64 nRequest, const QString &strIp, int 
         m_bUnreadable = false;
     }
     emit sigRequestFinished(nRequest, strIp, nCmd, outcome);
+}
+
+RequestOutcome::Outcome RequestOutcome::outcomeOfStatus(int nStatus)
+{
+    if (nStatus >= HTTP_ERROR_FIRST)
+        return HttpError;
+    if (nStatus >= REDIRECT_FIRST)
+        return Redirected;
+    return nStatus >= SUCCESS_FIRST ? Answered : Unreadable;
 }
 
 QString RequestOutcome::outcomeText(int nOutcome)

@@ -98,6 +98,31 @@ void FakeHttpCamera::setSilent(bool bSilent)
     m_bSilent = bSilent;
 }
 
+void FakeHttpCamera::setGetEnvMac(const QString &strMac, const QString &strAddress)
+{
+    setReply(QStringLiteral("GetEnv"), QStringLiteral(R"({"stValue":{"stEth":[{"szIPAddr":"%1","szSubMask":"255.255.255.0",)"
+                                                     R"("szGateway":"192.168.1.1","szMacAddr":"%2","byValid":5}]}})")
+                                          .arg(strAddress, strMac).toUtf8());
+}
+
+void FakeHttpCamera::setCloseAfterReply(bool bClose)
+{
+    m_bCloseAfterReply = bClose;
+}
+
+void FakeHttpCamera::setDropInsteadOfAnswer(const QString &strCommand)
+{
+    m_strDropCommand = strCommand;
+}
+
+QStringList FakeHttpCamera::commands() const
+{
+    QStringList listCommands;
+    for (const Request &request : m_listRequests)
+        listCommands.append(request.command);
+    return listCommands;
+}
+
 QList<FakeHttpCamera::Request> FakeHttpCamera::requests() const
 {
     return m_listRequests;
@@ -130,6 +155,11 @@ void FakeHttpCamera::readFromSocket(QTcpSocket *pSocket)
     while (takeRequest(baBuffer, request, bClose)) {
         m_listRequests.append(request);
         emit requestReceived();
+        if (!m_strDropCommand.isEmpty() && request.command == m_strDropCommand) {
+            // Later, since the reset deletes the socket and its buffer.
+            QTimer::singleShot(0, pSocket, [pSocket] { pSocket->abort(); });
+            return;
+        }
         if (!m_bSilent)
             answer(pSocket, request, bClose);
         request = Request();
@@ -182,7 +212,7 @@ void FakeHttpCamera::writeAnswer(QTcpSocket *pSocket, const Reply &reply, bool b
         baHead += header.first + ": " + header.second + kLineEnd;
     baHead += (bClose ? QByteArray("Connection: close") : QByteArray("Connection: keep-alive")) + kLineEnd;
     pSocket->write(baHead + kLineEnd + reply.baBody);
-    if (bClose && !bHoldOpen)
+    if ((bClose || m_bCloseAfterReply) && !bHoldOpen)
         pSocket->disconnectFromHost();
 }
 

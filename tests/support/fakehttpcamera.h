@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QTcpServer;
 class QTcpSocket;
@@ -23,7 +24,7 @@ class QTcpSocket;
  * asked for it or was HTTP/1.0.
  *
  * Defaults: a command without a reply set, or an unrecognised request, is answered
- * "404 Not Found" with an empty body; replies go out at once.
+ * "404 Not Found" with an empty body; replies go out at once; connections stay open.
  */
 class FakeHttpCamera : public QObject
 {
@@ -64,8 +65,16 @@ public:
     void setDeclaredLength(const QString &strCommand, qint64 nLength);
     /// When true, connections are accepted and read but never answered. Default false.
     void setSilent(bool bSilent);
+    /// Answers "GetEnv" with MAC @p strMac, address @p strAddress, mask /24, gateway 192.168.1.1, DHCP off.
+    void setGetEnvMac(const QString &strMac, const QString &strAddress = QStringLiteral("192.168.1.64"));
+    /// When true, closes each connection after an answer that still reads "keep-alive". Default false.
+    void setCloseAfterReply(bool bClose);
+    /// Records @p strCommand, then drops its connection unanswered: it took the command and went away.
+    void setDropInsteadOfAnswer(const QString &strCommand);
 
     QList<Request> requests() const;
+    /// The commands of the requests so far, in order.
+    QStringList commands() const;
     /// Connections accepted so far.
     int connectionCount() const;
 
@@ -94,6 +103,8 @@ private:
     QHash<QString, Reply> m_hashReplies;
     QHash<QTcpSocket *, QByteArray> m_hashBuffers;
     QList<Request> m_listRequests;
+    QString m_strDropCommand;
     bool m_bSilent = false;
+    bool m_bCloseAfterReply = false;
     int m_nConnections = 0;
 };
