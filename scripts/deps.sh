@@ -2,8 +2,11 @@
 # Installs the Debian packages that building, testing and the lab need, when missing.
 set -euo pipefail
 
+# The last line serves the Debian package: dpkg-dev and file work out its dependencies;
+# lintian, appstream and desktop-file-utils check it.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qtbase5-dev qtbase5-dev-tools libqt5network5
-          xvfb xdotool imagemagick iproute2 nftables fonts-dejavu-core procps)
+          xvfb xdotool imagemagick iproute2 nftables fonts-dejavu-core procps
+          dpkg-dev file lintian appstream desktop-file-utils)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Kestrova and starts it beside eight simulated cameras, two of which share one
-# address, in a network lab of its own (tools/lab/kestrova-lab): the program sees only the
-# lab network, so a search reaches the simulated cameras and nothing else.
+# Builds Kestrova and the camera simulator (only these two, not the test suites) and starts
+# Kestrova beside eight simulated cameras, two of which share one address, in a network lab
+# of its own (tools/lab/kestrova-lab): the program sees only the lab network, so a search
+# reaches the simulated cameras and nothing else.
 #
 #   bash scripts/start.sh
 #
@@ -21,6 +22,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 readonly EXIT_NO_LAB=77
+readonly TARGETS=(kestrova kestrova-camsim)
 readonly CAMERAS=8
 readonly LAB_TOOL_ADDRESS=10.77.0.1
 readonly WINDOW_TITLE=Kestrova
@@ -226,7 +228,7 @@ run_with_display() {
 
 main() {
     bash scripts/deps.sh
-    bash scripts/build.sh
+    bash scripts/build.sh "${TARGETS[@]}"
     mkdir -p "$out_dir"
     rm -f "$app_log" "$sim_log" "$screenshot"
     trap cleanup EXIT

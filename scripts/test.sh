@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite: the normal build (warnings are errors),
-# then the suite again under AddressSanitizer/UndefinedBehaviorSanitizer and the threaded
-# tests under ThreadSanitizer (scripts/sanitize.sh), then a short run of every fuzz target.
+# Builds everything and runs the whole test suite: the normal build (warnings are errors)
+# and its suite; the Debian package and its checks (lintian on the .deb, the AppStream
+# validator on its metainfo, desktop-file-validate on its desktop entry); then the suite
+# again under AddressSanitizer/UndefinedBehaviorSanitizer and the threaded tests under
+# ThreadSanitizer (scripts/sanitize.sh), then a short run of every fuzz target.
 #
 # Where it can (root), the test runs happen in a network namespace of their own: loopback,
 # plus one link of its own whose address the HTTP client's test against a non-loopback
@@ -15,7 +17,8 @@
 # need port 80, the search port or a private address.
 #
 # The last line counts test functions over all stages (a CTest entry that is no QtTest
-# binary, and each fuzz target, counts as one): "Total: N passed, N failed, N skipped".
+# binary, the package stage and each fuzz target count as one):
+# "Total: N passed, N failed, N skipped".
 # The exit status is 0 only when nothing failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -29,6 +32,7 @@ tsan_dir=$prefix-tsan
 readonly MUST_RUN='^(e2e_.*|lab_.*|tst_modifymodule_cycle|tst_control|tst_camsim|tst_chttp)$'
 readonly PRIVATE_ADDRESS=10.253.0.1
 readonly PRIVATE_PREFIX=24
+readonly APP_ID=io.github.kestrova.Kestrova
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -107,6 +111,25 @@ count_ctest_run() { # <stage> <build dir> <console output>
     ' "$log"
 }
 
+# Builds the Debian package and checks it: the files it installs, unpacked, and the .deb.
+check_package() {
+    rm -f "$main_dir"/*.deb
+    cmake --build "$main_dir" --target package || return
+    local debs=("$main_dir"/*.deb)
+    local unpacked=$work/package
+    dpkg-deb --extract "${debs[0]}" "$unpacked" || return
+    appstreamcli validate --no-net "$unpacked/usr/share/metainfo/$APP_ID.metainfo.xml" || return
+    desktop-file-validate "$unpacked/usr/share/applications/$APP_ID.desktop" || return
+    lintian --fail-on error "${debs[0]}"
+}
+
+# One tab-separated "ENTRY stage stage passed failed 0" line for a stage counted as one
+# entry, when it ran.
+count_stage_run() { # <stage> <exit status, empty when the stage did not run>
+    [ -n "$2" ] || return 0
+    printf 'ENTRY\t%s\t%s\t%d\t%d\t0\n' "$1" "$1" $(($2 == 0)) $(($2 != 0))
+}
+
 # "<passed> <failed>" of the fuzz run: one per target.
 count_fuzz_run() { # <console output>
     awk '/^fuzz_[a-z_]+ +[0-9?]+ executions/ { targets++ }
@@ -118,14 +141,18 @@ for dir in "$main_dir" "$asan_dir" "$tsan_dir"; do
     rm -f "$dir/Testing/Temporary/LastTest.log"
 done
 
+package_status=
 if run_stage build bash scripts/build.sh; then
     run_stage tests in_private_network ctest --test-dir "$main_dir" --output-on-failure -j2
+    run_stage package check_package
+    package_status=$?
     run_stage sanitizers in_private_network bash scripts/sanitize.sh
     run_stage fuzz bash scripts/fuzz.sh 12
 fi
 
 {
     count_ctest_run tests "$main_dir" "$work/tests.out"
+    count_stage_run package "$package_status"
     count_ctest_run asan "$asan_dir" "$work/sanitizers.out"
     count_ctest_run tsan "$tsan_dir" "$work/sanitizers.out"
 } >"$work/counts"
