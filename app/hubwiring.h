@@ -37,4 +37,6 @@ void connectOutcomes(Face *pFace)
     QObject::connect(pOutcome, &RequestOutcome::sigRequestStarted, pFace, &Face::slotRequestStarted);
     QObject::connect(pOutcome, &RequestOutcome::sigReplyDelivering, pFace, &Face::slotReplyDelivering);
     QObject::connect(pOutcome, &RequestOutcome::sigRequestFinished, pFace, &Face::slotRequestFinished);
+    QObject::connect(pOutcome, &RequestOutcome::sigReplyStatus, pFace, &Face::slotReplyStatus);
+    QObject::connect(pOutcome, &RequestOutcome::sigOtherCamera, pFace, &Face::slotOtherCamera);
 }

@@ -7,11 +7,13 @@
 namespace {
 const QString kBack = QStringLiteral("%1 back at their new addresses");
 const QString kBackOne = QStringLiteral("1 back at its new address");
+const QString kReleased = QStringLiteral("%1 rebooted onto DHCP");
 const QString kFailed = QStringLiteral("%1 failed: %2");
+const QString kUnknown = QStringLiteral("%1 with the outcome unknown: %2");
 const QString kNotWritten = QStringLiteral("%1 not written (cancelled)");
-const QString kFailure = QStringLiteral("%1 %2");
+const QString kReason = QStringLiteral("%1 %2");
 const QString kSummarySeparator = QStringLiteral(", ");
-const QString kFailureSeparator = QStringLiteral("; ");
+const QString kReasonSeparator = QStringLiteral("; ");
 } // namespace
 
 bool BatchRun::isUnderWay(Stage stage)
@@ -71,25 +73,30 @@ bool BatchRun::isBusyWith(quint64 nRowId) const
     return m_bRunning && isUnderWay(m_hashStages.value(nRowId, Stage::Skipped));
 }
 
-void BatchRun::noteWriteEnded(quint64 nRowId, bool bWritten, const QString &strWhy)
+// A write whose outcome is unknown is done with: nothing more can be learnt before a search.
+void BatchRun::noteWriteEnded(quint64 nRowId, Write write, const QString &strWhy)
 {
     if (m_hashStages.value(nRowId, Stage::Skipped) != Stage::Writing)
         return;
     --m_nWriting;
-    m_hashStages.insert(nRowId, bWritten ? Stage::Watching : Stage::Failed);
-    if (!bWritten)
-        m_hashWhy.insert(nRowId, strWhy);
+    const Stage stage = write == Write::Written ? Stage::Watching
+                                                : (write == Write::Unknown ? Stage::Unknown : Stage::Failed);
+    m_hashStages.insert(nRowId, stage);
+    m_hashWhy.insert(nRowId, strWhy);
     sendNext();
     finishIfDone();
 }
 
-void BatchRun::noteWatchEnded(quint64 nRowId, bool bBack, const QString &strWhy)
+void BatchRun::noteWatchEnded(quint64 nRowId, Watch watch, const QString &strWhy)
 {
     if (m_hashStages.value(nRowId, Stage::Skipped) != Stage::Watching)
         return;
-    m_hashStages.insert(nRowId, bBack ? Stage::Back : Stage::Failed);
-    if (!bBack)
-        m_hashWhy.insert(nRowId, strWhy);
+    static const QHash<int, Stage> s_hashStages = {{int(Watch::Back), Stage::Back},
+                                                   {int(Watch::Released), Stage::Released},
+                                                   {int(Watch::NotBack), Stage::Failed},
+                                                   {int(Watch::Unknown), Stage::Unknown}};
+    m_hashStages.insert(nRowId, s_hashStages.value(int(watch)));
+    m_hashWhy.insert(nRowId, strWhy);
     finishIfDone();
 }
 
@@ -114,33 +121,36 @@ void BatchRun::finishIfDone()
     if (std::any_of(m_hashStages.cbegin(), m_hashStages.cend(), isUnderWay))
         return;
     m_bRunning = false;
-    emit sigFinished(summary(), m_hashStages.values().contains(Stage::Failed));
+    emit sigFinished(summary(), count(Stage::Failed) + count(Stage::Unknown) > 0);
 }
 
 QString BatchRun::summary() const
 {
-    int nBack = 0;
-    int nSkipped = 0;
-    QStringList listFailures;
-    for (quint64 nRowId : m_listOrder) {
-        switch (m_hashStages.value(nRowId)) {
-        case Stage::Back:
-            ++nBack;
-            break;
-        case Stage::Skipped:
-            ++nSkipped;
-            break;
-        case Stage::Failed:
-            listFailures.append(kFailure.arg(m_hashWrites.value(nRowId).strIp, m_hashWhy.value(nRowId)));
-            break;
-        default:
-            break;
-        }
-    }
+    const int nBack = count(Stage::Back);
     QStringList listParts{nBack == 1 ? kBackOne : kBack.arg(nBack)};
-    if (!listFailures.isEmpty())
-        listParts.append(kFailed.arg(listFailures.size()).arg(listFailures.join(kFailureSeparator)));
-    if (nSkipped > 0)
+    if (const int nReleased = count(Stage::Released))
+        listParts.append(kReleased.arg(nReleased));
+    if (const int nFailed = count(Stage::Failed))
+        listParts.append(kFailed.arg(nFailed).arg(reasons(Stage::Failed)));
+    if (const int nUnknown = count(Stage::Unknown))
+        listParts.append(kUnknown.arg(nUnknown).arg(reasons(Stage::Unknown)));
+    if (const int nSkipped = count(Stage::Skipped))
         listParts.append(kNotWritten.arg(nSkipped));
     return listParts.join(kSummarySeparator);
+}
+
+int BatchRun::count(Stage stage) const
+{
+    return int(std::count(m_hashStages.cbegin(), m_hashStages.cend(), stage));
+}
+
+// "10.0.0.5 refused the write (status 2); ..." for the cameras at @p stage, in plan order.
+QString BatchRun::reasons(Stage stage) const
+{
+    QStringList listReasons;
+    for (quint64 nRowId : m_listOrder) {
+        if (m_hashStages.value(nRowId) == stage)
+            listReasons.append(kReason.arg(m_hashWrites.value(nRowId).strIp, m_hashWhy.value(nRowId)));
+    }
+    return listReasons.join(kReasonSeparator);
 }

@@ -1,51 +1,67 @@
 #include "site/requestledger.h"
 
+#include "core/nametables.h"
+
 void RequestLedger::beginSearch()
 {
     m_setStale.unite(m_setCurrent);
     m_setCurrent.clear();
     m_hashPendingSaves.clear();
     m_hashSaveRequests.clear();
+    m_hashRebootRequests.clear();
     m_hashReadRequests.clear();
-    m_nSendingRow = 0;
-    m_nAskingRow = 0;
-}
-
-void RequestLedger::beginAsking(quint64 nRowId)
-{
-    m_nAskingRow = nRowId;
-}
-
-void RequestLedger::endAsking()
-{
-    m_nAskingRow = 0;
+    endSend();
 }
 
 void RequestLedger::beginSave(quint64 nRowId, const DevInfo_S &stSaved)
 {
     m_hashPendingSaves.insert(nRowId, stSaved);
     m_nSendingRow = nRowId;
+    m_nSendingCmd = CmdSetEnv;
 }
 
-void RequestLedger::endSaveSend()
+void RequestLedger::beginReboot(quint64 nRowId)
+{
+    m_nSendingRow = nRowId;
+    m_nSendingCmd = CmdReboot;
+}
+
+// Asking takes two requests, the firmware and the settings: both are the row's.
+void RequestLedger::beginAsking(quint64 nRowId)
+{
+    m_nSendingRow = nRowId;
+    m_nSendingCmd = CmdGetEnv;
+}
+
+void RequestLedger::endSend()
 {
     m_nSendingRow = 0;
+    m_nSendingCmd = CmdNone;
 }
 
-void RequestLedger::noteStarted(quint64 nRequest, bool bWrite)
+void RequestLedger::noteStarted(quint64 nRequest, int nCmd)
 {
     m_setCurrent.insert(nRequest);
-    if (bWrite && m_nSendingRow != 0) {
+    if (m_nSendingRow == 0)
+        return;
+    if (nCmd == CmdSetEnv && m_nSendingCmd == CmdSetEnv)
         m_hashSaveRequests.insert(nRequest, m_nSendingRow);
-        m_nSendingRow = 0;
-    } else if (!bWrite && m_nAskingRow != 0) {
-        m_hashReadRequests.insert(nRequest, m_nAskingRow);
-    }
+    else if (nCmd == CmdReboot && m_nSendingCmd == CmdReboot)
+        m_hashRebootRequests.insert(nRequest, m_nSendingRow);
+    else if (m_nSendingCmd == CmdGetEnv)
+        m_hashReadRequests.insert(nRequest, m_nSendingRow);
+    if (nCmd == CmdSetEnv || nCmd == CmdReboot)
+        endSend();
 }
 
 quint64 RequestLedger::readRow(quint64 nRequest) const
 {
     return m_hashReadRequests.value(nRequest);
+}
+
+quint64 RequestLedger::rebootRow(quint64 nRequest) const
+{
+    return m_hashRebootRequests.value(nRequest);
 }
 
 void RequestLedger::noteDelivering(quint64 nRequest)
@@ -63,6 +79,30 @@ quint64 RequestLedger::deliveringSaveRow() const
     return m_hashSaveRequests.value(m_nDelivering);
 }
 
+void RequestLedger::noteStatus(quint64 nRequest, int nStatus)
+{
+    m_hashStatuses.insert(nRequest, nStatus);
+}
+
+bool RequestLedger::statusOf(quint64 nRequest, int *pStatus) const
+{
+    const auto it = m_hashStatuses.constFind(nRequest);
+    if (it == m_hashStatuses.constEnd())
+        return false;
+    *pStatus = it.value();
+    return true;
+}
+
+void RequestLedger::noteOtherCamera(quint64 nRequest, const QString &strMac)
+{
+    m_hashOtherCameras.insert(nRequest, strMac);
+}
+
+QString RequestLedger::otherCameraOf(quint64 nRequest) const
+{
+    return m_hashOtherCameras.value(nRequest);
+}
+
 quint64 RequestLedger::noteFinished(quint64 nRequest)
 {
     if (m_nDelivering == nRequest)
@@ -70,6 +110,9 @@ quint64 RequestLedger::noteFinished(quint64 nRequest)
     m_setCurrent.remove(nRequest);
     m_setStale.remove(nRequest);
     m_hashReadRequests.remove(nRequest);
+    m_hashRebootRequests.remove(nRequest);
+    m_hashStatuses.remove(nRequest);
+    m_hashOtherCameras.remove(nRequest);
     const quint64 nRowId = m_hashSaveRequests.take(nRequest);
     return m_hashPendingSaves.contains(nRowId) ? nRowId : 0;
 }

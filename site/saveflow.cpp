@@ -47,6 +47,13 @@ const QString kWriteFailed = QStringLiteral("the write failed: %1");
 const QString kBatchRefused = QStringLiteral("refused the write (status %1)");
 const QString kBatchNoAnswer = QStringLiteral("did not answer the write (%1)");
 const QString kStatusDetail = QStringLiteral("status %1");
+const QString kWriteUnknown = QStringLiteral("the write left and no answer came: the camera may have taken the values; "
+                                             "a search will tell");
+const QString kBatchUnknown = QStringLiteral("did not answer the write after it left");
+const QString kUnknownToast = QStringLiteral("Outcome unknown");
+const QString kOtherCamera = QStringLiteral("another camera (MAC %2) answered at %1: nothing was written");
+const QString kOtherCameraToast = QStringLiteral("Another camera");
+const QString kNotHostToast = QStringLiteral("Not a host address");
 
 // The record a cancel or an answered save leaves behind.
 DevInfo_S resetDevInfo()
@@ -104,6 +111,10 @@ void SaveFlow::confirm()
         emit m_notifier.sigToast(ToastFailure, getResultName(ResultFormError));
         return;
     }
+    if (!isHostAddressInSubnet(m_stQuestion.strIPAddr, m_stQuestion.strSubMask)) {
+        emit m_notifier.sigToast(ToastFailure, kNotHostToast);
+        return;
+    }
     send();
 }
 
@@ -135,7 +146,7 @@ void SaveFlow::sendWrite(quint64 nRowId, const DevInfo_S &stSent)
         emit m_notifier.sigWriteSent(nRowId, stSent);
     }
     emit m_notifier.sigSetEthInfo(stSent.strIp, networkFieldsOf(stSent));
-    m_ledger.endSaveSend();
+    m_ledger.endSend();
     emit m_notifier.sigSearchStateChanged();
 }
 
@@ -148,39 +159,56 @@ void SaveFlow::takeStatus(const QString &strIp, int nStatus)
     DeviceRow *pRow = m_rows.find(nRowId);
     const bool bWritten = nStatus == ResultSuccess;
     const bool bBatch = pRow && m_batch.isBusyWith(pRow->id());
-    if (pRow) {
-        settle(pRow, bWritten);
-        emit m_notifier.sigWriteEvent(pRow->id(), int(bWritten ? Journal::Event::Written : Journal::Event::Refused),
-                                      kStatusDetail.arg(nStatus));
-        if (bBatch)
-            endBatchWrite(pRow, bWritten, kBatchRefused.arg(nStatus));
-        if (bWritten)
-            m_proof.follow(pRow);
-        else
-            setState(pRow, RowState::NotWritten, kWriteRefused.arg(nStatus));
-    }
     qDebug() << "slotUpdateEthStatus ---> " << strIp << nStatus;
     if (!bBatch)
         emit m_notifier.sigToast(bWritten ? ToastSuccess : ToastFailure,
                                  getResultName(bWritten ? ResultSuccess : ResultFailed));
+    if (!pRow) {
+        if (bWritten)
+            emit m_notifier.sigDevReboot(strIp);
+        return;
+    }
+    settle(pRow, bWritten ? Settled::Written : Settled::NotWritten);
+    emit m_notifier.sigWriteEvent(pRow->id(), int(bWritten ? Journal::Event::Written : Journal::Event::Refused),
+                                  kStatusDetail.arg(nStatus));
+    if (bBatch)
+        endBatchWrite(pRow, bWritten ? BatchRun::Write::Written : BatchRun::Write::NotWritten,
+                      kBatchRefused.arg(nStatus));
     if (bWritten)
-        emit m_notifier.sigDevReboot(strIp);
+        m_proof.orderReboot(pRow);
+    else
+        setState(pRow, RowState::NotWritten, kWriteRefused.arg(nStatus));
 }
 
-// The network failures have already been shown through the hub; a reply without a status
-// has not.
-void SaveFlow::takeUnanswered(quint64 nRowId, const QString &strIp, int nOutcome)
+// The network failures have already been shown through the hub. Once the write's bytes have
+// left, no answer does not mean not written: the camera may have taken the values.
+void SaveFlow::takeUnanswered(quint64 nRowId, const QString &strIp, int nOutcome, const QString &strOtherMac)
 {
     DeviceRow *pRow = m_rows.find(nRowId);
     if (!pRow)
         return;
     const QString strOutcome = RequestOutcome::outcomeText(nOutcome);
     qDebug() << "slotRequestFinished: the write to" << strIp << "ended without a status:" << strOutcome;
-    settle(pRow, false);
-    emit m_notifier.sigWriteEvent(nRowId, int(Journal::Event::Failed), strOutcome);
-    setState(pRow, RowState::NotWritten, kWriteFailed.arg(strOutcome));
-    if (m_batch.isBusyWith(nRowId))
-        endBatchWrite(pRow, false, kBatchNoAnswer.arg(strOutcome));
+    const bool bBatch = m_batch.isBusyWith(nRowId);
+    if (nOutcome == RequestOutcome::Unknown) {
+        settle(pRow, Settled::Unknown);
+        emit m_notifier.sigWriteEvent(nRowId, int(Journal::Event::Unknown), strOutcome);
+        setState(pRow, RowState::Unknown, kWriteUnknown);
+        if (bBatch)
+            endBatchWrite(pRow, BatchRun::Write::Unknown, kBatchUnknown);
+        else
+            emit m_notifier.sigToast(ToastFailure, kUnknownToast);
+        return;
+    }
+    const QString strWhy = nOutcome == RequestOutcome::OtherCamera ? kOtherCamera.arg(strIp, strOtherMac)
+                                                                    : kWriteFailed.arg(strOutcome);
+    settle(pRow, Settled::NotWritten);
+    emit m_notifier.sigWriteEvent(nRowId, int(Journal::Event::Failed), strWhy);
+    setState(pRow, RowState::NotWritten, strWhy);
+    if (bBatch)
+        endBatchWrite(pRow, BatchRun::Write::NotWritten, nOutcome == RequestOutcome::OtherCamera ? strWhy : kBatchNoAnswer.arg(strOutcome));
+    else if (nOutcome == RequestOutcome::OtherCamera)
+        emit m_notifier.sigToast(ToastFailure, kOtherCameraToast);
     else if (nOutcome == RequestOutcome::Answered || nOutcome == RequestOutcome::Unreadable)
         emit m_notifier.sigToast(ToastFailure, getResultName(ResultFailed));
 }
@@ -256,22 +284,22 @@ void SaveFlow::send()
 }
 
 // A refused or failed write leaves the camera as it was, so the stored record stays what
-// "Cancel" must put back.
-void SaveFlow::settle(DeviceRow *pRow, bool bWritten)
+// "Cancel" must put back; a write whose outcome is unknown keeps its address claimed.
+void SaveFlow::settle(DeviceRow *pRow, Settled settled)
 {
     const DevInfo_S stSaved = m_ledger.takePendingSave(pRow->id());
-    if (bWritten)
+    if (settled == Settled::Written)
         pRow->record() = stSaved;
-    else
+    else if (settled == Settled::NotWritten)
         pRow->setClaimedAddress(QString());
     emit m_notifier.sigSearchStateChanged();
 }
 
 // The plan's values were shown in the row; a camera that did not take them keeps its own.
-void SaveFlow::endBatchWrite(DeviceRow *pRow, bool bWritten, const QString &strWhy)
+void SaveFlow::endBatchWrite(DeviceRow *pRow, BatchRun::Write write, const QString &strWhy)
 {
-    m_batch.noteWriteEnded(pRow->id(), bWritten, strWhy);
-    if (!bWritten)
+    m_batch.noteWriteEnded(pRow->id(), write, strWhy);
+    if (write == BatchRun::Write::NotWritten)
         restore(pRow);
 }
 

@@ -5,9 +5,9 @@
 #include <QStringList>
 
 #include "core/devinfo_s.h"
+#include "site/batchrun.h"
 #include "site/rowstate.h"
 
-class BatchRun;
 class DeviceRow;
 class DeviceRowList;
 class RebootProof;
@@ -17,8 +17,9 @@ class SiteNotifier;
 
 /**
  * Saving a row: the refusal of a row whose write could reach another camera, the question,
- * the address, mask and gateway checks, the write, its status or failure, and the reboot
- * order after a successful write. Also "Cancel", which shows the row's stored values again.
+ * the address, mask and gateway checks (and that the address is a host of its subnet), the
+ * write, its status, failure or unknown outcome, and the reboot order after a successful
+ * write. Also "Cancel", which shows the row's stored values again.
  *
  * A write goes out only when the row's MAC is the one MAC its address answers with over HTTP,
  * and one at a time per camera. A row that asked its question is judged again when the
@@ -48,8 +49,9 @@ public:
     void sendWrite(quint64 nRowId, const DevInfo_S &stSent);
     /// The status @p nStatus of the write to @p strIp arrived.
     void takeStatus(const QString &strIp, int nStatus);
-    /// The write of row @p nRowId ended without a status, with @p nOutcome.
-    void takeUnanswered(quint64 nRowId, const QString &strIp, int nOutcome);
+    /// The write of row @p nRowId ended without a status, with @p nOutcome; @p strOtherMac is
+    /// the MAC that answered its check instead of the row's, if any.
+    void takeUnanswered(quint64 nRowId, const QString &strIp, int nOutcome, const QString &strOtherMac);
 
     /// Why a write to @p pRow's camera is unsafe now: the toast's words in @p pToast and the
     /// reason; empty when it may go out.
@@ -60,8 +62,10 @@ private:
     DevInfo_S collect(const DeviceRow *pRow) const;
     bool checkQuestionValues() const;
     void send();
-    void settle(DeviceRow *pRow, bool bWritten);
-    void endBatchWrite(DeviceRow *pRow, bool bWritten, const QString &strWhy);
+    enum class Settled { Written, NotWritten, Unknown };
+
+    void settle(DeviceRow *pRow, Settled settled);
+    void endBatchWrite(DeviceRow *pRow, BatchRun::Write write, const QString &strWhy);
     void setState(DeviceRow *pRow, RowState state, const QString &strReason);
 
     DeviceRowList &m_rows;

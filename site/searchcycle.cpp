@@ -109,7 +109,7 @@ void SearchCycle::askNextRows()
             continue;
         m_ledger.beginAsking(pRow->id());
         emit m_notifier.sigAskCamera(pRow->address());
-        m_ledger.endAsking();
+        m_ledger.endSend();
     }
     if (m_nNextAsk < m_rows.size()) {
         QTimer::singleShot(0, this, &SearchCycle::askNextRows);

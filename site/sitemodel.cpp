@@ -25,7 +25,7 @@ SiteModel::SiteModel(QObject *parent)
     , m_pBatchRun(new BatchRun(this))
 {
     m_pSearch = new SearchCycle(m_rows, m_matcher, m_ledger, *m_pNotifier, this);
-    m_pProof = new RebootProof(m_rows, m_matcher, *m_pBatchRun, *m_pSearch, *m_pNotifier, this);
+    m_pProof = new RebootProof(m_rows, m_matcher, m_ledger, *m_pBatchRun, *m_pSearch, *m_pNotifier, this);
     m_pSave = new SaveFlow(m_rows, m_matcher, m_ledger, *m_pBatchRun, *m_pProof, *m_pNotifier, this);
     m_pBatch = new BatchAssignment(m_rows, *m_pSave, *m_pBatchRun, *m_pNotifier, this);
     m_pJournal = new SiteJournal(m_rows, *m_pSearch, *m_pNotifier, this);
@@ -80,7 +80,7 @@ void SiteModel::takeSdkFinished()
 
 void SiteModel::noteRequestStarted(quint64 nRequest, int nCmd)
 {
-    m_ledger.noteStarted(nRequest, nCmd == CmdSetEnv);
+    m_ledger.noteStarted(nRequest, nCmd);
 }
 
 void SiteModel::noteReplyDelivering(quint64 nRequest)
@@ -88,15 +88,32 @@ void SiteModel::noteReplyDelivering(quint64 nRequest)
     m_ledger.noteDelivering(nRequest);
 }
 
-// A save whose request ended without a status failed.
+void SiteModel::noteReplyStatus(quint64 nRequest, int nStatus)
+{
+    m_ledger.noteStatus(nRequest, nStatus);
+}
+
+void SiteModel::noteOtherCamera(quint64 nRequest, const QString &strMac)
+{
+    m_ledger.noteOtherCamera(nRequest, strMac);
+}
+
+// A read that ended without settings says why; a save whose request ended without a status
+// did not take, or may have; a reboot order ends the way its status or outcome says.
 void SiteModel::noteRequestFinished(quint64 nRequest, const QString &strIp, int nCmd, int nOutcome)
 {
     DeviceRow *pRead = m_rows.find(m_ledger.readRow(nRequest));
     if (nCmd == CmdGetEnv && pRead)
         m_pSearch->takeReadOutcome(pRead, nOutcome);
+    const quint64 nRebootRow = m_ledger.rebootRow(nRequest);
+    int nStatus = 0;
+    const bool bHasStatus = m_ledger.statusOf(nRequest, &nStatus);
+    const QString strOtherMac = m_ledger.otherCameraOf(nRequest);
     const quint64 nWriteRow = m_ledger.noteFinished(nRequest);
     if (nWriteRow != 0)
-        m_pSave->takeUnanswered(nWriteRow, strIp, nOutcome);
+        m_pSave->takeUnanswered(nWriteRow, strIp, nOutcome, strOtherMac);
+    if (nCmd == CmdReboot && nRebootRow != 0)
+        m_pProof->takeRebootEnd(nRebootRow, bHasStatus, nStatus, nOutcome, strOtherMac);
 }
 
 bool SiteModel::search(const QString &strLocalIp)

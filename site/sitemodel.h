@@ -54,6 +54,8 @@ public:
     void takeSdkFinished();
     void noteRequestStarted(quint64 nRequest, int nCmd);
     void noteReplyDelivering(quint64 nRequest);
+    void noteReplyStatus(quint64 nRequest, int nStatus);
+    void noteOtherCamera(quint64 nRequest, const QString &strMac);
     void noteRequestFinished(quint64 nRequest, const QString &strIp, int nCmd, int nOutcome);
 
     /// Starts a search from @p strLocalIp; false (and nothing happens) while one runs or

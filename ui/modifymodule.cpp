@@ -370,6 +370,16 @@ void ModifyModule::slotRequestFinished(quint64 nRequest, const QString &strIp, i
     m_pSite->noteRequestFinished(nRequest, strIp, nCmd, nOutcome);
 }
 
+void ModifyModule::slotReplyStatus(quint64 nRequest, int nStatus)
+{
+    m_pSite->noteReplyStatus(nRequest, nStatus);
+}
+
+void ModifyModule::slotOtherCamera(quint64 nRequest, const QString &, const QString &strMac)
+{
+    m_pSite->noteOtherCamera(nRequest, strMac);
+}
+
 // "Search" comes back once the table shows every row of the last one.
 void ModifyModule::refreshSearchState()
 {

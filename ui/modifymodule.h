@@ -71,6 +71,10 @@ public slots:
     void slotReplyDelivering(quint64 nRequest, const QString &strIp, int nCmd);
     /// Request @p nRequest has ended with @p nOutcome (a RequestOutcome::Outcome).
     void slotRequestFinished(quint64 nRequest, const QString &strIp, int nCmd, int nOutcome);
+    /// The reply to request @p nRequest carries the status @p nStatus.
+    void slotReplyStatus(quint64 nRequest, int nStatus);
+    /// The check before request @p nRequest found the camera with MAC @p strMac at @p strIp instead.
+    void slotOtherCamera(quint64 nRequest, const QString &strIp, const QString &strMac);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -187,7 +187,8 @@ void TestModifyModule::slotsInMetaObjectOrder()
         "slotSdkUpdateDevInfo(DevInfo_S)",             "slotSdkGetInfoFinished()",
         "searchIp()",
         "slotRequestStarted(qulonglong,QString,int)",  "slotReplyDelivering(qulonglong,QString,int)",
-        "slotRequestFinished(qulonglong,QString,int,int)"};
+        "slotRequestFinished(qulonglong,QString,int,int)", "slotReplyStatus(qulonglong,int)",
+        "slotOtherCamera(qulonglong,QString,QString)"};
     const QMetaObject *pMeta = &ModifyModule::staticMetaObject;
     QStringList listSlots;
     for (int nIndex = pMeta->methodOffset(); nIndex < pMeta->methodCount(); ++nIndex) {
