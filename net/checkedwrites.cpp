@@ -178,9 +178,18 @@ void CheckedWrites::judgeCheck(const QString &strKey, int nStatus, const QByteAr
     } else if (stAddress.pLink->isReusable()) {
         stAddress.pLink->setProvenMac(stCommand.strMac);
         sendCommand(strKey);
+    } else if (m_setShared.contains(stCommand.strIp)) {
+        qDebug() << "error:" << getCmdName(stCommand.nCmd) << "not sent:" << stCommand.strIp
+                 << "closed the checked connection, and other devices answer at that address";
+        finish(strKey, RequestOutcome::SharedAddress);
     } else {
         openLink(strKey, OpeningForCommand);
     }
+}
+
+void CheckedWrites::setSharedAddresses(const QSet<QString> &setAddresses)
+{
+    m_setShared = setAddresses;
 }
 
 // The reports come last, once this address is ready for its next command: a receiver may

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -28,7 +29,9 @@ class CameraLink;
  *    closes after every answer), the command goes back to back on a fresh connection,
  *    opened at once and sent on as soon as it opens. Another device taking the address
  *    in that moment would not be caught here; the proof after the reboot catches that
- *    rare miss.
+ *    rare miss. At an address where more than one device answered the search, though,
+ *    the fresh connection may well reach another of them: there the command is not sent
+ *    (SharedAddress).
  * A check answered with another MAC sends nothing (OtherCamera, with the MAC seen); a
  * check that fails sends nothing (the check's own outcome). A command without a MAC to
  * check is refused without a packet (Failed, logged): a "SetEnv" whose record carries no
@@ -73,6 +76,8 @@ public:
 
     /// Queues @p stCommand behind the commands to its address; sigFinished follows once.
     void send(const Command_S &stCommand);
+    /// The addresses where more than one device answered the last search (none by default).
+    void setSharedAddresses(const QSet<QString> &setAddresses);
 
 signals:
     /// The command numbered @p nRequest has ended with @p outcome; @p baBody is the answer
@@ -118,5 +123,6 @@ private:
     static void dropLink(Address_S &stAddress);
 
     QHash<QString, Address_S> m_hashAddresses;
+    QSet<QString> m_setShared;
     QHash<QString, RecentWrite_S> m_hashRecentWrites;
 };

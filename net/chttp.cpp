@@ -156,6 +156,11 @@ void CHttp::httpPostChecked(const QNetworkRequest &request, const QUrlQuery &bod
     m_pCheckedWrites->send(stCommand);
 }
 
+void CHttp::setSharedAddresses(const QSet<QString> &setAddresses)
+{
+    m_pCheckedWrites->setSharedAddresses(setAddresses);
+}
+
 void CHttp::httpGetAside(const QUrl &url, QObject *pContext,
                          std::function<void(RequestOutcome::Outcome, const QByteArray &)> onDone)
 {

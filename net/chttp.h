@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QVariantHash>
 
@@ -85,6 +86,9 @@ public:
      */
     void httpPostChecked(const QNetworkRequest &request, const QUrlQuery &body, const QString &strCmd,
                          const QString &strMac);
+    /// The addresses where more than one device answered the last search: a checked command
+    /// is never sent there on a fresh connection (see CheckedWrites).
+    void setSharedAddresses(const QSet<QString> &setAddresses);
     /**
      * Sends a GET for @p url like httpGet, with the same queue, bounds and failure rules,
      * but aside from the command batch: it is not pending, never ends a batch, is neither

@@ -24,6 +24,8 @@ const QHash<int, QString> s_hashOutcomeTexts = {
     {RequestOutcome::Failed, QStringLiteral("connection failed")},
     {RequestOutcome::OtherCamera, QStringLiteral("another camera answered")},
     {RequestOutcome::Unknown, QStringLiteral("outcome unknown")},
+    {RequestOutcome::SharedAddress, QStringLiteral("the camera closes every connection and its address is shared: "
+                                                   "a new connection could reach another device")},
 };
 
 } // namespace

@@ -34,6 +34,7 @@ public:
         Failed,     ///< any other network failure (connection closed, reset, ...), or a command refused unsent
         OtherCamera,///< the check before a command found another camera: nothing was sent
         Unknown,    ///< a command left without a usable answer: the camera may have acted on it
+        SharedAddress, ///< the camera closed the checked connection and others answer at its address: not sent
     };
     Q_ENUM(Outcome)
 

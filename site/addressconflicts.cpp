@@ -1,7 +1,5 @@
 #include "site/addressconflicts.h"
 
-#include <algorithm>
-
 namespace {
 const QString kDescription = QStringLiteral("%1 answers at %2; reachable over HTTP: %3");
 const QString kNotKnown = QStringLiteral("not known yet");
@@ -31,7 +29,7 @@ bool AddressConflicts::isShared(const QString &strAddress) const
 
 int AddressConflicts::sharedAddressCount() const
 {
-    return int(std::count_if(m_hashAnswers.cbegin(), m_hashAnswers.cend(), [](int nCount) { return nCount > 1; }));
+    return sharedAddresses().size();
 }
 
 void AddressConflicts::noteHttpMac(const QString &strAddress, const QString &strMac)
@@ -56,4 +54,14 @@ QString AddressConflicts::describe(const QString &strAddress) const
     const QStringList listMacs = httpMacs(strAddress);
     return kDescription.arg(answerCount(strAddress))
         .arg(strAddress, listMacs.isEmpty() ? kNotKnown : listMacs.join(kMacSeparator));
+}
+
+QSet<QString> AddressConflicts::sharedAddresses() const
+{
+    QSet<QString> setShared;
+    for (auto it = m_hashAnswers.cbegin(); it != m_hashAnswers.cend(); ++it) {
+        if (it.value() > 1)
+            setShared.insert(it.key());
+    }
+    return setShared;
 }

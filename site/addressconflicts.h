@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,7 @@ public:
     bool isShared(const QString &strAddress) const;
     /// Addresses answered more than once.
     int sharedAddressCount() const;
+    QSet<QString> sharedAddresses() const;
 
     /// Records that a "GetEnv" reply from @p strAddress carried @p strMac.
     void noteHttpMac(const QString &strAddress, const QString &strMac);

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "core/searchlimits.h"
+#include "net/chttp.h"
 #include "net/commontool.h"
 #include "net/requestoutcome.h"
 #include "site/devicerow.h"
@@ -49,6 +50,7 @@ void SearchCycle::takeResult(const QList<QuillbootSearch_S> &listAnswers)
         m_matcher.listRow(m_rows.append(strAddress, searchRecordPort(stAnswer)));
     }
     m_matcher.markSharedAddresses();
+    CHttp::getInstance()->setSharedAddresses(m_matcher.conflicts().sharedAddresses());
     emit m_notifier.sigRowsAppended(nFirst, m_rows.size() - nFirst);
     emit m_notifier.sigStatusChanged();
     CommonTool::getInstance()->getDevInfo();
