@@ -31,6 +31,7 @@ BatchAssignment::BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &
 {
     connect(&m_batch, &BatchRun::sigWrite, &m_save, &SaveFlow::sendWrite);
     connect(&m_batch, &BatchRun::sigFinished, this, &BatchAssignment::finish);
+    connect(&m_batch, &BatchRun::sigCameraDone, &m_notifier, &SiteNotifier::sigBatchCameraDone);
     connect(&m_batch, &BatchRun::sigSkipped, this, [this](quint64 nRowId) {
         if (DeviceRow *pRow = m_rows.find(nRowId))
             m_save.restore(pRow);
@@ -64,24 +65,31 @@ BatchAssignment::PlanInput_S BatchAssignment::planFor(const QList<quint64> &list
     return stInput;
 }
 
-// Static addresses for every camera of the plan; each row shows what is being written. A
-// camera whose row has gone (a plan of an earlier search) is not written.
+// Every camera of the plan gets its static address (or DHCP), with its own mask and gateway
+// or the plan's; each row shows what is being written. A camera whose row has gone (a plan
+// of an earlier search) is not written.
 void BatchAssignment::start(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask,
                             const QString &strGateway)
 {
     QList<QPair<quint64, DevInfo_S>> listWrites;
     for (const BatchPlan::Entry_S &stEntry : listEntries) {
         DeviceRow *pRow = m_rows.find(stEntry.nRowId);
-        if (stEntry.strNew.isEmpty() || !pRow) {
+        if ((stEntry.strNew.isEmpty() && !stEntry.bDhcp) || !pRow) {
             qDebug() << "startBatch: not written, no row or no address:" << stEntry.strCurrent << stEntry.strNew;
             continue;
         }
         DevInfo_S stWrite = pRow->record();
-        stWrite.strIPAddr = stEntry.strNew;
-        stWrite.strSubMask = plainMaskText(strMask);
-        stWrite.strGateway = strGateway;
-        stWrite.nDhcp = 0;
-        pRow->showValues({stWrite.strIPAddr, stWrite.strSubMask, stWrite.strGateway, false});
+        if (stEntry.bDhcp) {
+            stWrite.nDhcp = 1;
+        } else {
+            stWrite.strIPAddr = stEntry.strNew;
+            stWrite.strSubMask = plainMaskText(stEntry.strMask.isEmpty() ? strMask : stEntry.strMask);
+            stWrite.strGateway = stEntry.strGateway.isEmpty() ? strGateway : stEntry.strGateway;
+            stWrite.nDhcp = 0;
+        }
+        if (!stEntry.strLabel.isEmpty())
+            pRow->setLabel(stEntry.strLabel);
+        pRow->showValues({stWrite.strIPAddr, stWrite.strSubMask, stWrite.strGateway, stEntry.bDhcp});
         emit m_notifier.sigRowChanged(pRow->index());
         listWrites.append({pRow->id(), stWrite});
     }
@@ -119,6 +127,16 @@ QString BatchAssignment::refusal(const DeviceRow *pRow) const
     return m_save.refusal(pRow);
 }
 
+QList<PlanMatch::Camera_S> BatchAssignment::planCameras() const
+{
+    QList<PlanMatch::Camera_S> listCameras;
+    for (const DeviceRow *pRow : m_rows.rows()) {
+        if (pRow->isAnswered() && !pRow->mac().isEmpty())
+            listCameras.append({pRow->id(), pRow->mac(), pRow->address()});
+    }
+    return listCameras;
+}
+
 QSet<QString> BatchAssignment::heldAddresses() const
 {
     QSet<QString> setHeld;
@@ -137,6 +155,7 @@ void BatchAssignment::finish(const QString &strSummary, bool bFailures)
     m_strNote = kBatchNote.arg(strSummary);
     emit m_notifier.sigSearchStateChanged();
     emit m_notifier.sigStatusChanged();
+    emit m_notifier.sigBatchFinished(strSummary, bFailures);
     if (bFailures)
         emit m_notifier.sigToast(ToastFailure, kBatchFailed);
     else

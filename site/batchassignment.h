@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "site/batchplan.h"
+#include "site/planmatch.h"
 
 class BatchRun;
 class DeviceRow;
@@ -43,7 +44,13 @@ public:
 
     /// The plan's question for the rows @p listRowIds, in that order.
     PlanInput_S planFor(const QList<quint64> &listRowIds) const;
-    /// Writes the confirmed plan @p listEntries with @p strMask and @p strGateway.
+    /// The cameras a plan file may name: every row whose settings arrived, with its MAC.
+    QList<PlanMatch::Camera_S> planCameras() const;
+    /// The addresses no plan may give: held by listed cameras, the computer's own, those a
+    /// write in flight or of unknown outcome may have given.
+    QSet<QString> heldAddresses() const;
+    /// Writes the confirmed plan @p listEntries; an entry without a mask or gateway of its
+    /// own takes @p strMask and @p strGateway.
     void start(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
     /// Sends no further write; those sent are still followed and reported.
     void cancel();
@@ -55,7 +62,6 @@ public:
 
 private:
     QString refusal(const DeviceRow *pRow) const;
-    QSet<QString> heldAddresses() const;
     void finish(const QString &strSummary, bool bFailures);
 
     DeviceRowList &m_rows;

@@ -24,6 +24,10 @@ public:
         QString strMac;
         QString strCurrent;
         QString strNew; ///< empty when the subnet had no address left for it
+        QString strMask;    ///< the camera's own mask, or empty for the plan's
+        QString strGateway; ///< the camera's own gateway, or empty for the plan's
+        QString strLabel;   ///< a plan file's label for the camera
+        bool bDhcp = false; ///< DHCP instead of strNew: the camera keeps its values until the server gives others
     };
 
     /// Plans @p listCameras (row id, MAC, current address; strNew ignored) from @p strStart.

@@ -12,6 +12,8 @@ const QString kFailed = QStringLiteral("%1 failed: %2");
 const QString kUnknown = QStringLiteral("%1 with the outcome unknown: %2");
 const QString kNotWritten = QStringLiteral("%1 not written (cancelled)");
 const QString kReason = QStringLiteral("%1 %2");
+const QString kCameraBack = QStringLiteral("back at its new address");
+const QString kCameraReleased = QStringLiteral("rebooted onto DHCP: its new address is the DHCP server's to give");
 const QString kSummarySeparator = QStringLiteral(", ");
 const QString kReasonSeparator = QStringLiteral("; ");
 } // namespace
@@ -79,10 +81,10 @@ void BatchRun::noteWriteEnded(quint64 nRowId, Write write, const QString &strWhy
     if (m_hashStages.value(nRowId, Stage::Skipped) != Stage::Writing)
         return;
     --m_nWriting;
-    const Stage stage = write == Write::Written ? Stage::Watching
-                                                : (write == Write::Unknown ? Stage::Unknown : Stage::Failed);
-    m_hashStages.insert(nRowId, stage);
-    m_hashWhy.insert(nRowId, strWhy);
+    if (write == Write::Written)
+        m_hashStages.insert(nRowId, Stage::Watching);
+    else
+        endCamera(nRowId, write == Write::Unknown ? Stage::Unknown : Stage::Failed, strWhy);
     sendNext();
     finishIfDone();
 }
@@ -95,9 +97,18 @@ void BatchRun::noteWatchEnded(quint64 nRowId, Watch watch, const QString &strWhy
                                                    {int(Watch::Released), Stage::Released},
                                                    {int(Watch::NotBack), Stage::Failed},
                                                    {int(Watch::Unknown), Stage::Unknown}};
-    m_hashStages.insert(nRowId, s_hashStages.value(int(watch)));
-    m_hashWhy.insert(nRowId, strWhy);
+    endCamera(nRowId, s_hashStages.value(int(watch)), strWhy);
     finishIfDone();
+}
+
+void BatchRun::endCamera(quint64 nRowId, Stage stage, const QString &strWhy)
+{
+    static const QHash<int, QString> s_hashTexts = {{int(Stage::Back), kCameraBack},
+                                                    {int(Stage::Released), kCameraReleased}};
+    m_hashStages.insert(nRowId, stage);
+    m_hashWhy.insert(nRowId, strWhy);
+    const bool bSucceeded = stage == Stage::Back || stage == Stage::Released;
+    emit sigCameraDone(nRowId, bSucceeded, bSucceeded ? s_hashTexts.value(int(stage)) : strWhy);
 }
 
 // In the plan's order, as long as fewer than the bound are being written.

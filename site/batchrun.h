@@ -59,6 +59,9 @@ signals:
     void sigWrite(quint64 nRowId, DevInfo_S stWrite);
     /// The camera of row @p nRowId will not be written: the batch was cancelled before it.
     void sigSkipped(quint64 nRowId);
+    /// The camera of row @p nRowId is done with: @p bSucceeded when back or handed to DHCP;
+    /// @p strWhat says how it ended.
+    void sigCameraDone(quint64 nRowId, bool bSucceeded, QString strWhat);
     /// Every camera of the batch is done; @p bFailures when any of them failed or may have.
     void sigFinished(QString strSummary, bool bFailures);
 
@@ -68,6 +71,7 @@ private:
     /// True for the stages of a camera the batch has not finished with.
     static bool isUnderWay(Stage stage);
 
+    void endCamera(quint64 nRowId, Stage stage, const QString &strWhy);
     void sendNext();
     void finishIfDone();
     QString summary() const;

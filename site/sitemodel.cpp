@@ -234,6 +234,16 @@ void SiteModel::startBatch(const QList<BatchPlan::Entry_S> &listEntries, const Q
     m_pBatch->start(listEntries, strMask, strGateway);
 }
 
+QList<PlanMatch::Camera_S> SiteModel::planCameras() const
+{
+    return m_pBatch->planCameras();
+}
+
+QSet<QString> SiteModel::heldAddresses() const
+{
+    return m_pBatch->heldAddresses();
+}
+
 void SiteModel::cancelBatch()
 {
     m_pBatch->cancel();

@@ -84,6 +84,9 @@ public:
     /// Opens a batch plan for the rows @p listRowIds; "Search" waits until closePlan().
     BatchAssignment::PlanInput_S openPlan(const QList<quint64> &listRowIds);
     void closePlan();
+    /// The cameras a plan file may name, and the addresses no plan may give.
+    QList<PlanMatch::Camera_S> planCameras() const;
+    QSet<QString> heldAddresses() const;
     /// Writes a confirmed plan; the plan is closed.
     void startBatch(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
     void cancelBatch();

@@ -49,6 +49,12 @@ signals:
     /// A search ended the open batch plan: its question must close.
     void sigPlanDropped();
 
+    /// The camera of row @p nRowId is done with in the running batch: @p bSucceeded when it
+    /// is back (or handed to DHCP); @p strWhat says how it ended.
+    void sigBatchCameraDone(quint64 nRowId, bool bSucceeded, QString strWhat);
+    /// The batch is over; @p bFailures when any camera failed or may have.
+    void sigBatchFinished(QString strSummary, bool bFailures);
+
     /// @p stSent is about to be written to the camera of row @p nRowId.
     void sigWriteSent(quint64 nRowId, DevInfo_S stSent);
     /// What became of the last write to row @p nRowId: @p nEvent (a Journal::Event) with
