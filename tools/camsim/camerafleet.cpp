@@ -143,6 +143,8 @@ void CameraFleet::applyPerCameraValues(const CamSimConfig_S &stConfig)
             stCamera.nIndex, stConfig.hashDelayMs.value(CamSimConfig_S::kAllCameras, 0));
         stCamera.nRebootStatus = stConfig.hashRebootStatus.value(
             stCamera.nIndex, stConfig.hashRebootStatus.value(CamSimConfig_S::kAllCameras, 0));
+        stCamera.nDownMs = stConfig.hashDownMs.value(
+            stCamera.nIndex, stConfig.hashDownMs.value(CamSimConfig_S::kAllCameras, stConfig.nRebootMs));
         stCamera.bCloseAfterReply = stConfig.listCloseAfterReply.contains(stCamera.nIndex)
             || stConfig.listCloseAfterReply.contains(CamSimConfig_S::kAllCameras);
     }

@@ -130,13 +130,14 @@ void CamSim::slotRebootRequested(int nCamera)
         return;
     pCamera->bRebooting = true;
     m_log.write(QStringLiteral("REBOOT cam=%1 from=%2 to=%3 silent-ms=%4")
-                    .arg(nCamera).arg(pCamera->strLiveAddress, pCamera->strIPAddr).arg(m_stConfig.nRebootMs));
+                    .arg(nCamera).arg(pCamera->strLiveAddress, pCamera->strIPAddr).arg(pCamera->nDownMs));
     for (CameraServer *pServer : qAsConst(m_hashServers))
         pServer->closeConnectionsOf(nCamera);
     openListeners();
     if (nCamera == m_fleet.factoryHolder() && pCamera->strIPAddr != m_fleet.factoryAddress())
         leaveFactoryAddress(nCamera);
-    QTimer::singleShot(m_stConfig.nRebootMs, this, [this, nCamera]() { finishReboot(nCamera); });
+    if (pCamera->nDownMs != CamSimConfig_S::kNeverBack)
+        QTimer::singleShot(pCamera->nDownMs, this, [this, nCamera]() { finishReboot(nCamera); });
 }
 
 void CamSim::finishReboot(int nCamera)

@@ -13,6 +13,9 @@
 // kAllCameras for a value that applies to every camera without its own.
 struct CamSimConfig_S
 {
+    /// A camera whose silence after "Reboot" has this length never comes back.
+    static constexpr int kNeverBack = -1;
+
     static constexpr int kAllCameras = -1;
     static constexpr int kExtraCamera = -1;
 
@@ -28,6 +31,7 @@ struct CamSimConfig_S
     QHash<int, int> hashSetEnvStatus;
     QHash<int, int> hashDelayMs;
     QHash<int, int> hashRebootStatus;
+    QHash<int, int> hashDownMs; // silence after "Reboot", overriding nRebootMs; kNeverBack: for good
     QList<int> listCloseAfterReply; // cameras, or kAllCameras
     int nSilentHttp = 0;
     int nRebootMs = 3000;

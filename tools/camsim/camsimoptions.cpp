@@ -28,6 +28,7 @@ const QString kOptShared = QStringLiteral("shared-address");
 const QString kOptServing = QStringLiteral("shared-serving");
 const QString kOptCloseAfterReply = QStringLiteral("close-after-reply");
 const QString kOptRebootStatus = QStringLiteral("reboot-status");
+const QString kOptDownMs = QStringLiteral("down-ms");
 const QString kOptFactory = QStringLiteral("factory");
 const QString kOptFactoryAddress = QStringLiteral("factory-address");
 const QString kOptHandoverMs = QStringLiteral("handover-ms");
@@ -94,6 +95,9 @@ void CamSimOptions::addOptions()
         {kOptCloseAfterReply, QStringLiteral("Every answer carries 'Connection: close' and the connection closes after it; "
                                              "--close-after-reply:CAM for camera CAM only (repeatable).")},
         {kOptRebootStatus, QStringLiteral("Answer \"Reboot\" with nRetVal N; when N is not 0 the camera does not reboot (repeatable)."),
+         QStringLiteral("N[:CAM]")},
+        {kOptDownMs, QStringLiteral("How long the camera stays silent after \"Reboot\", overriding --reboot-ms; -1: it never "
+                                    "comes back (repeatable)."),
          QStringLiteral("N[:CAM]")},
         {kOptFactory, QStringLiteral("N cameras out of the box after all others, at --factory-address; they serve it one at a time."),
          QStringLiteral("N")},
@@ -265,7 +269,7 @@ bool CamSimOptions::readNetwork()
 bool CamSimOptions::readPerCameraValues()
 {
     return readPerCamera(kOptSetEnvStatus, m_stConfig.hashSetEnvStatus) && readPerCamera(kOptDelay, m_stConfig.hashDelayMs)
-        && readPerCamera(kOptRebootStatus, m_stConfig.hashRebootStatus);
+        && readPerCamera(kOptRebootStatus, m_stConfig.hashRebootStatus) && readPerCamera(kOptDownMs, m_stConfig.hashDownMs);
 }
 
 bool CamSimOptions::readHostileModes()
@@ -298,6 +302,8 @@ bool CamSimOptions::readPerCamera(const QString &strOption, QHash<int, int> &has
             return fail(QStringLiteral("--%1 expects N or N:CAM, got %2").arg(strOption, strValue));
         if (strOption == kOptDelay && (nValue < 0 || nValue > kMaxDelayMs))
             return fail(QStringLiteral("--delay-ms out of range: ") + strValue);
+        if (strOption == kOptDownMs && (nValue < CamSimConfig_S::kNeverBack || nValue > kMaxDelayMs))
+            return fail(QStringLiteral("--down-ms out of range: ") + strValue);
         hashValues.insert(nCamera, nValue);
     }
     return true;

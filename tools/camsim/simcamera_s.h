@@ -30,6 +30,7 @@ struct SimCamera_S
     int nSetEnvStatus = 0; // non-zero: "SetEnv" is refused with this status
     int nDelayMs = 0;      // wait before every answer
     int nRebootStatus = 0; // non-zero: "Reboot" is refused with this status
+    int nDownMs = 0;       // silence after "Reboot"; CamSimConfig_S::kNeverBack: for good
     bool bCloseAfterReply = false; // every answer carries "Connection: close"
     bool bHttpSilent = false; // no HTTP listener at all
     bool bRebooting = false;
