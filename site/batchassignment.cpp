@@ -8,6 +8,7 @@
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
 #include "site/saveflow.h"
+#include "site/sharedaddressrun.h"
 #include "site/sitenotifier.h"
 #include "validate/addresscheck.h"
 #include "validate/contactpolicy.h"
@@ -21,14 +22,16 @@ const QString kBatchFailed = QStringLiteral("Batch: failures");
 const QString kBatchCancelled = QStringLiteral("Batch cancelled");
 } // namespace
 
-BatchAssignment::BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &batch, SiteNotifier &notifier,
-                                 QObject *parent)
+BatchAssignment::BatchAssignment(DeviceRowList &rows, const ReplyMatcher &matcher, SaveFlow &save, BatchRun &batch,
+                                 SiteNotifier &notifier, QObject *parent)
     : QObject(parent)
     , m_rows(rows)
     , m_save(save)
     , m_batch(batch)
     , m_notifier(notifier)
+    , m_pShared(new SharedAddressRun(rows, matcher, batch, notifier, this))
 {
+    connect(m_pShared, &SharedAddressRun::sigFinished, this, &BatchAssignment::finishShared);
     connect(&m_batch, &BatchRun::sigWrite, &m_save, &SaveFlow::sendWrite);
     connect(&m_batch, &BatchRun::sigFinished, this, &BatchAssignment::finish);
     connect(&m_batch, &BatchRun::sigCameraDone, &m_notifier, &SiteNotifier::sigBatchCameraDone);
@@ -100,9 +103,46 @@ void BatchAssignment::start(const QList<BatchPlan::Entry_S> &listEntries, const 
     emit m_notifier.sigStatusChanged();
 }
 
+BatchAssignment::PlanInput_S BatchAssignment::planForShared(const QString &strShared) const
+{
+    PlanInput_S stInput;
+    stInput.strShared = strShared;
+    for (const DeviceRow *pRow : m_rows.rowsAt(strShared)) {
+        BatchPlan::Entry_S stEntry;
+        stEntry.nRowId = pRow->id();
+        stEntry.strCurrent = strShared;
+        stInput.listCameras.append(stEntry);
+        if (pRow->isAnswered() && stInput.strMask.isEmpty()) {
+            stInput.strMask = pRow->record().strSubMask;
+            stInput.strGateway = pRow->record().strGateway;
+        }
+    }
+    stInput.setHeld = heldAddresses();
+    stInput.strStart = strShared;
+    return stInput;
+}
+
+void BatchAssignment::startShared(const QString &strShared, const QList<BatchPlan::Entry_S> &listEntries,
+                                  const QString &strMask, const QString &strGateway)
+{
+    QStringList listPlanned;
+    for (const BatchPlan::Entry_S &stEntry : listEntries) {
+        if (!stEntry.strNew.isEmpty())
+            listPlanned.append(stEntry.strNew);
+    }
+    qDebug() << "startShared:" << strShared << listPlanned.size() << "addresses";
+    m_bSharedRun = true;
+    m_pShared->start(strShared, listPlanned, strMask, strGateway);
+    emit m_notifier.sigSearchStateChanged();
+    emit m_notifier.sigStatusChanged();
+}
+
 void BatchAssignment::cancel()
 {
-    m_batch.cancel();
+    if (m_pShared->isRunning())
+        m_pShared->cancel();
+    else
+        m_batch.cancel();
 }
 
 bool BatchAssignment::isRunning() const
@@ -112,7 +152,7 @@ bool BatchAssignment::isRunning() const
 
 QString BatchAssignment::note() const
 {
-    return m_strNote;
+    return m_pShared->isRunning() ? m_pShared->progress() : m_strNote;
 }
 
 void BatchAssignment::clearNote()
@@ -148,8 +188,21 @@ QSet<QString> BatchAssignment::heldAddresses() const
     return setHeld;
 }
 
-// A cancel is the user's own choice: only failures make the toast a failure's.
+// The end of a shared address's run is told by the run, which knows its cameras by MAC.
 void BatchAssignment::finish(const QString &strSummary, bool bFailures)
+{
+    if (!m_bSharedRun)
+        report(strSummary, bFailures, m_batch.wasCancelled());
+}
+
+void BatchAssignment::finishShared(const QString &strSummary, bool bFailures)
+{
+    m_bSharedRun = false;
+    report(strSummary, bFailures, false);
+}
+
+// A cancel is the user's own choice: only failures make the toast a failure's.
+void BatchAssignment::report(const QString &strSummary, bool bFailures, bool bCancelled)
 {
     qDebug() << "finishBatch:" << strSummary;
     m_strNote = kBatchNote.arg(strSummary);
@@ -159,5 +212,5 @@ void BatchAssignment::finish(const QString &strSummary, bool bFailures)
     if (bFailures)
         emit m_notifier.sigToast(ToastFailure, kBatchFailed);
     else
-        emit m_notifier.sigToast(ToastSuccess, m_batch.wasCancelled() ? kBatchCancelled : kBatchDone);
+        emit m_notifier.sigToast(ToastSuccess, bCancelled ? kBatchCancelled : kBatchDone);
 }

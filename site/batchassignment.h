@@ -10,6 +10,8 @@
 #include "site/planmatch.h"
 
 class BatchRun;
+class ReplyMatcher;
+class SharedAddressRun;
 class DeviceRow;
 class DeviceRowList;
 class SaveFlow;
@@ -37,13 +39,20 @@ public:
         QString strStart;
         QString strMask;
         QString strGateway;
+        QString strShared; ///< the address the cameras share, for a plan of cameras out of the box
     };
 
-    BatchAssignment(DeviceRowList &rows, SaveFlow &save, BatchRun &batch, SiteNotifier &notifier,
-                    QObject *parent = nullptr);
+    BatchAssignment(DeviceRowList &rows, const ReplyMatcher &matcher, SaveFlow &save, BatchRun &batch,
+                    SiteNotifier &notifier, QObject *parent = nullptr);
 
     /// The plan's question for the rows @p listRowIds, in that order.
     PlanInput_S planFor(const QList<quint64> &listRowIds) const;
+    /// The plan's question for the cameras that share @p strShared: one entry per answer there.
+    PlanInput_S planForShared(const QString &strShared) const;
+    /// Readdresses the cameras at @p strShared one at a time to the new addresses of
+    /// @p listEntries (see SharedAddressRun).
+    void startShared(const QString &strShared, const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask,
+                     const QString &strGateway);
     /// The cameras a plan file may name: every row whose settings arrived, with its MAC.
     QList<PlanMatch::Camera_S> planCameras() const;
     /// The addresses no plan may give: held by listed cameras, the computer's own, those a
@@ -63,10 +72,14 @@ public:
 private:
     QString refusal(const DeviceRow *pRow) const;
     void finish(const QString &strSummary, bool bFailures);
+    void finishShared(const QString &strSummary, bool bFailures);
+    void report(const QString &strSummary, bool bFailures, bool bCancelled);
 
     DeviceRowList &m_rows;
     SaveFlow &m_save;
     BatchRun &m_batch;
     SiteNotifier &m_notifier;
+    SharedAddressRun *m_pShared = nullptr;
+    bool m_bSharedRun = false;
     QString m_strNote;
 };

@@ -30,20 +30,42 @@ BatchRun::BatchRun(QObject *parent)
 
 void BatchRun::start(const QList<QPair<quint64, DevInfo_S>> &listWrites)
 {
+    reset();
+    for (const auto &write : listWrites)
+        add(write.first, write.second);
+    finishIfDone();
+}
+
+void BatchRun::open()
+{
+    reset();
+    m_bOpen = true;
+}
+
+void BatchRun::add(quint64 nRowId, const DevInfo_S &stWrite)
+{
+    m_listOrder.append(nRowId);
+    m_hashWrites.insert(nRowId, stWrite);
+    m_hashStages.insert(nRowId, Stage::Waiting);
+    sendNext();
+}
+
+void BatchRun::close()
+{
+    m_bOpen = false;
+    finishIfDone();
+}
+
+void BatchRun::reset()
+{
     m_listOrder.clear();
     m_hashWrites.clear();
     m_hashStages.clear();
     m_hashWhy.clear();
     m_nWriting = 0;
     m_bCancelled = false;
+    m_bOpen = false;
     m_bRunning = true;
-    for (const auto &write : listWrites) {
-        m_listOrder.append(write.first);
-        m_hashWrites.insert(write.first, write.second);
-        m_hashStages.insert(write.first, Stage::Waiting);
-    }
-    sendNext();
-    finishIfDone();
 }
 
 void BatchRun::cancel()
@@ -51,6 +73,7 @@ void BatchRun::cancel()
     if (!m_bRunning)
         return;
     m_bCancelled = true;
+    m_bOpen = false;
     for (quint64 nRowId : qAsConst(m_listOrder)) {
         if (m_hashStages.value(nRowId) != Stage::Waiting)
             continue;
@@ -127,7 +150,7 @@ void BatchRun::sendNext()
 
 void BatchRun::finishIfDone()
 {
-    if (!m_bRunning)
+    if (!m_bRunning || m_bOpen)
         return;
     if (std::any_of(m_hashStages.cbegin(), m_hashStages.cend(), isUnderWay))
         return;

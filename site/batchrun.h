@@ -39,6 +39,12 @@ public:
 
     /// Starts writing @p listWrites (row id and the record to write, strIp the address now).
     void start(const QList<QPair<quint64, DevInfo_S>> &listWrites);
+    /// Starts a batch whose cameras come one by one through add(); it does not end before close().
+    void open();
+    /// Adds a camera to an open batch; it is written as soon as fewer than the bound are.
+    void add(quint64 nRowId, const DevInfo_S &stWrite);
+    /// No camera will be added: the batch ends once those added are done.
+    void close();
     /// Sends no further write (sigSkipped for each camera not written); those sent are still
     /// followed to their end.
     void cancel();
@@ -71,6 +77,7 @@ private:
     /// True for the stages of a camera the batch has not finished with.
     static bool isUnderWay(Stage stage);
 
+    void reset();
     void endCamera(quint64 nRowId, Stage stage, const QString &strWhy);
     void sendNext();
     void finishIfDone();
@@ -85,4 +92,5 @@ private:
     int m_nWriting = 0;
     bool m_bRunning = false;
     bool m_bCancelled = false;
+    bool m_bOpen = false;
 };

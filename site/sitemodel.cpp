@@ -27,7 +27,7 @@ SiteModel::SiteModel(QObject *parent)
     m_pSearch = new SearchCycle(m_rows, m_matcher, m_ledger, *m_pNotifier, this);
     m_pProof = new RebootProof(m_rows, m_matcher, m_ledger, *m_pBatchRun, *m_pSearch, *m_pNotifier, this);
     m_pSave = new SaveFlow(m_rows, m_matcher, m_ledger, *m_pBatchRun, *m_pProof, *m_pNotifier, this);
-    m_pBatch = new BatchAssignment(m_rows, *m_pSave, *m_pBatchRun, *m_pNotifier, this);
+    m_pBatch = new BatchAssignment(m_rows, m_matcher, *m_pSave, *m_pBatchRun, *m_pNotifier, this);
     m_pJournal = new SiteJournal(m_rows, *m_pSearch, *m_pNotifier, this);
 }
 
@@ -217,6 +217,20 @@ BatchAssignment::PlanInput_S SiteModel::openPlan(const QList<quint64> &listRowId
     m_bPlanOpen = true;
     emit m_pNotifier->sigSearchStateChanged();
     return m_pBatch->planFor(listRowIds);
+}
+
+BatchAssignment::PlanInput_S SiteModel::openSharedPlan(const QString &strShared)
+{
+    m_bPlanOpen = true;
+    emit m_pNotifier->sigSearchStateChanged();
+    return m_pBatch->planForShared(strShared);
+}
+
+void SiteModel::startSharedBatch(const QString &strShared, const QList<BatchPlan::Entry_S> &listEntries,
+                                 const QString &strMask, const QString &strGateway)
+{
+    m_bPlanOpen = false;
+    m_pBatch->startShared(strShared, listEntries, strMask, strGateway);
 }
 
 void SiteModel::closePlan()

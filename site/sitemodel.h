@@ -83,12 +83,17 @@ public:
 
     /// Opens a batch plan for the rows @p listRowIds; "Search" waits until closePlan().
     BatchAssignment::PlanInput_S openPlan(const QList<quint64> &listRowIds);
+    /// Opens a plan for the cameras that share @p strShared (cameras out of the box).
+    BatchAssignment::PlanInput_S openSharedPlan(const QString &strShared);
     void closePlan();
     /// The cameras a plan file may name, and the addresses no plan may give.
     QList<PlanMatch::Camera_S> planCameras() const;
     QSet<QString> heldAddresses() const;
     /// Writes a confirmed plan; the plan is closed.
     void startBatch(const QList<BatchPlan::Entry_S> &listEntries, const QString &strMask, const QString &strGateway);
+    /// Readdresses the cameras at @p strShared one at a time (see SharedAddressRun).
+    void startSharedBatch(const QString &strShared, const QList<BatchPlan::Entry_S> &listEntries,
+                          const QString &strMask, const QString &strGateway);
     void cancelBatch();
     bool isBatchRunning() const;
     /// What the status line adds below the site's counts: the last batch's summary, a

@@ -36,6 +36,18 @@ const QString kPlanned = QStringLiteral("%1 of %2 cameras get an address. Passed
 const QString kNothingPassed = QStringLiteral("none");
 const QString kGaveUp = QStringLiteral("Too many planned addresses are in use; choose another start address.");
 const QString kCheckAgain = QStringLiteral("The values changed: check the plan again.");
+const QString kTitle = QStringLiteral("Assign addresses");
+const QString kSharedTitle = QStringLiteral("Readdress the %1 cameras at %2");
+const QString kSharedMac = QStringLiteral("found in its turn");
+// A camera answers at the shared address only once the one before has left it and the
+// computer has resolved the address again (about 45 s).
+const QString kSharedEstimate = QStringLiteral(
+    "One camera at a time: each takes the next address once it answers, is written, rebooted and proven back. "
+    "Expect about %1 x (reboot + 45 s): about %2 min for cameras that reboot in 30 s.");
+constexpr int kHandoverSeconds = 45;
+constexpr int kTypicalRebootSeconds = 30;
+constexpr int kSecondsPerMinute = 60;
+const QChar kSpace(' ');
 const QString kListSeparator = QStringLiteral(", ");
 
 QTableWidgetItem *planItem(const QString &strText)
@@ -107,8 +119,11 @@ void BatchAssignDialog::setupLook()
 
 void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
                              const QList<QPair<QString, QString>> &listLeftOut, const QSet<QString> &setHeld,
-                             const QString &strStart, const QString &strMask, const QString &strGateway)
+                             const QString &strStart, const QString &strMask, const QString &strGateway,
+                             const QString &strShared)
 {
+    m_strShared = strShared;
+    ui->titleText->setText(strShared.isEmpty() ? kTitle : kSharedTitle.arg(listCameras.size()).arg(strShared));
     m_listCameras = listCameras;
     m_listLeftOut = listLeftOut;
     m_setHeld = setHeld;
@@ -119,7 +134,7 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
     ui->maskEdit->setText(Remembered::planMask().isEmpty() ? strMask : Remembered::planMask());
     ui->gatewayEdit->setText(Remembered::planGateway().isEmpty() ? strGateway : Remembered::planGateway());
     ui->assignBtn->setEnabled(false);
-    ui->noteText->clear();
+    setNote(QString());
     m_nRound = 0;
     showPlan(m_listCameras, false);
     showOverParent(this);
@@ -149,24 +164,24 @@ void BatchAssignDialog::planAround(const QSet<QString> &setTaken)
     showPlan(plan.entries(), plan.error().isEmpty() && m_nRound > 0);
     ui->assignBtn->setEnabled(false);
     if (!plan.error().isEmpty()) {
-        ui->noteText->setText(plan.error());
+        setNote(plan.error());
         return;
     }
     const QStringList listPlanned = plan.plannedAddresses();
     if (m_nRound > 0 && setTaken.isEmpty() && listPlanned == m_listProbed) {
         m_listPlanned = plan.entries();
         QStringList listPassed = plan.skippedAddresses();
-        ui->noteText->setText(kPlanned.arg(listPlanned.size())
-                                  .arg(m_listCameras.size())
-                                  .arg(listPassed.isEmpty() ? kNothingPassed : listPassed.join(kListSeparator)));
+        setNote(kPlanned.arg(listPlanned.size())
+                    .arg(m_listCameras.size())
+                    .arg(listPassed.isEmpty() ? kNothingPassed : listPassed.join(kListSeparator)));
         ui->assignBtn->setEnabled(!listPlanned.isEmpty());
         return;
     }
     if (m_nRound++ >= PLAN_ROUNDS) {
-        ui->noteText->setText(kGaveUp);
+        setNote(kGaveUp);
         return;
     }
-    ui->noteText->setText(kChecking.arg(listPlanned.size()));
+    setNote(kChecking.arg(listPlanned.size()));
     m_listProbing = listPlanned;
     m_pProbe->probe(listPlanned);
 }
@@ -189,7 +204,7 @@ void BatchAssignDialog::showPlan(const QList<BatchPlan::Entry_S> &listEntries, b
     pTable->setRowCount(listEntries.size() + m_listLeftOut.size());
     int row = 0;
     for (const BatchPlan::Entry_S &stEntry : listEntries) {
-        pTable->setItem(row, ColMac, planItem(stEntry.strMac));
+        pTable->setItem(row, ColMac, planItem(m_strShared.isEmpty() ? stEntry.strMac : kSharedMac));
         pTable->setItem(row, ColCurrent, planItem(stEntry.strCurrent));
         pTable->setItem(row, ColNew, planItem(stEntry.strNew));
         pTable->setItem(row, ColNote, planItem(bPlanned && stEntry.strNew.isEmpty() ? kNoAddressLeft : QString()));
@@ -202,18 +217,34 @@ void BatchAssignDialog::showPlan(const QList<BatchPlan::Entry_S> &listEntries, b
     }
 }
 
+// The note of a shared address always says how long its run will take.
+void BatchAssignDialog::setNote(const QString &strNote)
+{
+    if (m_strShared.isEmpty()) {
+        ui->noteText->setText(strNote);
+        return;
+    }
+    const int nCameras = m_listCameras.size();
+    const int nMinutes = (nCameras * (kTypicalRebootSeconds + kHandoverSeconds) + kSecondsPerMinute - 1) / kSecondsPerMinute;
+    const QString strEstimate = kSharedEstimate.arg(nCameras).arg(nMinutes);
+    ui->noteText->setText(strNote.isEmpty() ? strEstimate : strNote + kSpace + strEstimate);
+}
+
 void BatchAssignDialog::fieldsEdited()
 {
     m_listProbing.clear();
     m_listProbed.clear();
     m_listPlanned.clear();
     ui->assignBtn->setEnabled(false);
-    ui->noteText->setText(kCheckAgain);
+    setNote(kCheckAgain);
 }
 
 void BatchAssignDialog::confirm()
 {
     Remembered::setPlanValues(ui->maskEdit->text(), ui->gatewayEdit->text());
     hide();
-    emit sigAssign(m_listPlanned, ui->maskEdit->text(), ui->gatewayEdit->text());
+    if (m_strShared.isEmpty())
+        emit sigAssign(m_listPlanned, ui->maskEdit->text(), ui->gatewayEdit->text());
+    else
+        emit sigAssignShared(m_strShared, m_listPlanned, ui->maskEdit->text(), ui->gatewayEdit->text());
 }

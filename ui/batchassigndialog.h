@@ -21,7 +21,9 @@ class AddressProbe;
  * make for the chosen cameras. "Check plan" plans, then checks every planned address for
  * a device already answering there and plans again around those found; only a checked
  * plan can be confirmed, once, with "Assign". Rows that cannot take part are listed with
- * the reason and left out.
+ * the reason and left out. For cameras that share one address (cameras out of the box), the
+ * plan gives one address per answer there, and says how long the run one camera at a time
+ * will take.
  */
 class BatchAssignDialog : public QWidget
 {
@@ -41,11 +43,13 @@ public:
      */
     void open(const QList<BatchPlan::Entry_S> &listCameras, const QList<QPair<QString, QString>> &listLeftOut,
               const QSet<QString> &setHeld, const QString &strStart, const QString &strMask,
-              const QString &strGateway);
+              const QString &strGateway, const QString &strShared = QString());
 
 signals:
     /// The user confirmed the checked plan: @p listEntries with their new addresses.
     void sigAssign(QList<BatchPlan::Entry_S> listEntries, QString strMask, QString strGateway);
+    /// The user confirmed the checked plan for the cameras that share @p strShared.
+    void sigAssignShared(QString strShared, QList<BatchPlan::Entry_S> listEntries, QString strMask, QString strGateway);
     /// The question was closed, whether confirmed or not.
     void sigClosed();
 
@@ -58,6 +62,7 @@ private:
     void planAround(const QSet<QString> &setTaken);
     void probeFinished(const QSet<QString> &setTaken);
     void showPlan(const QList<BatchPlan::Entry_S> &listEntries, bool bPlanned);
+    void setNote(const QString &strNote);
     void fieldsEdited();
     void confirm();
 
@@ -68,6 +73,7 @@ private:
     QSet<QString> m_setHeld;
     QSet<QString> m_setFoundTaken;
     QList<BatchPlan::Entry_S> m_listPlanned;
+    QString m_strShared;
     // The addresses of the probe under way (none: no probe, or one abandoned by an edit), and
     // of the last probe that ended.
     QStringList m_listProbing;

@@ -13,6 +13,7 @@
 #include "core/toastkind.h"
 #include "site/devicecolumns.h"
 #include "site/devicerow.h"
+#include "site/devicerowlist.h"
 #include "site/journal.h"
 #include "site/reportfile.h"
 #include "site/sitemodel.h"
@@ -27,6 +28,7 @@ const QString kAssignText = QStringLiteral("Assign addresses...");
 const QString kCopyText = QStringLiteral("Copy");
 const QString kWebPageText = QStringLiteral("Open web page");
 const QString kSelectFirst = QStringLiteral("Select cameras");
+const QString kSharedText = QStringLiteral("Readdress the %1 cameras at %2...");
 const QString kReportText = QStringLiteral("Save report...");
 const QString kJournalText = QStringLiteral("Open journal folder");
 const QString kReportTitle = QStringLiteral("Save report");
@@ -52,6 +54,12 @@ void RowActions::showMenu(const QPoint &pos, bool bAssignEnabled)
     const DeviceRow *pRow = m_pSite->rows().at(m_pTable->rowAt(pos.y()));
     QMenu menu(m_pTable);
     menu.addAction(kAssignText, this, &RowActions::openBatchDialog)->setEnabled(bAssignEnabled);
+    if (pRow && pRow->isShared()) {
+        const QString strShared = pRow->address();
+        menu.addAction(kSharedText.arg(m_pSite->rows().rowsAt(strShared).size()).arg(strShared), this,
+                       [this, strShared] { openSharedDialog(strShared); })
+            ->setEnabled(bAssignEnabled);
+    }
     menu.addAction(kCopyText, this, &RowActions::copy);
     const QString strAddress = pRow ? pRow->address() : QString();
     QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { DesktopOpener::open(strAddress); });
@@ -92,6 +100,7 @@ void RowActions::openJournalFolder()
 }
 
 // The selected rows that may be written take part; the others are listed with the reason.
+// The rows of one address answered more than once, all selected, are cameras out of the box.
 void RowActions::openBatchDialog()
 {
     if (m_pTable->selectionModel()->selectedRows().isEmpty()) {
@@ -99,16 +108,34 @@ void RowActions::openBatchDialog()
         return;
     }
     QList<quint64> listRowIds;
-    for (int nIndex : chosenRows())
+    QSet<QString> setAddresses;
+    for (int nIndex : chosenRows()) {
         listRowIds.append(m_pSite->rows().at(nIndex)->id());
+        setAddresses.insert(m_pSite->rows().at(nIndex)->address());
+    }
+    const QString strOnly = setAddresses.size() == 1 ? *setAddresses.cbegin() : QString();
+    if (!strOnly.isEmpty() && listRowIds.size() > 1 && listRowIds.size() == m_pSite->rows().rowsAt(strOnly).size()) {
+        openSharedDialog(strOnly);
+        return;
+    }
+    showDialog(m_pSite->openPlan(listRowIds));
+}
+
+void RowActions::openSharedDialog(const QString &strShared)
+{
+    showDialog(m_pSite->openSharedPlan(strShared));
+}
+
+void RowActions::showDialog(const BatchAssignment::PlanInput_S &stInput)
+{
     if (!m_pBatchDialog) {
         m_pBatchDialog = new BatchAssignDialog(m_pTable->window());
         connect(m_pBatchDialog, &BatchAssignDialog::sigAssign, m_pSite, &SiteModel::startBatch);
+        connect(m_pBatchDialog, &BatchAssignDialog::sigAssignShared, m_pSite, &SiteModel::startSharedBatch);
         connect(m_pBatchDialog, &BatchAssignDialog::sigClosed, m_pSite, &SiteModel::closePlan);
     }
-    const BatchAssignment::PlanInput_S stInput = m_pSite->openPlan(listRowIds);
     m_pBatchDialog->open(stInput.listCameras, stInput.listLeftOut, stInput.setHeld, stInput.strStart,
-                         stInput.strMask, stInput.strGateway);
+                         stInput.strMask, stInput.strGateway, stInput.strShared);
 }
 
 QList<int> RowActions::chosenRows() const

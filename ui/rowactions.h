@@ -3,6 +3,8 @@
 #include <QList>
 #include <QObject>
 
+#include "site/batchassignment.h"
+
 class BatchAssignDialog;
 class QPoint;
 class QTableWidget;
@@ -28,12 +30,15 @@ public:
     void copy();
     /// The batch plan's question for the selected rows, or a toast asking to select some.
     void openBatchDialog();
+    /// The batch plan's question for the cameras that share @p strShared.
+    void openSharedDialog(const QString &strShared);
     /// Asks where to save the as-built report of the shown rows, and saves it.
     void saveReport();
     /// Opens the journal's folder on the desktop.
     void openJournalFolder();
 
 private:
+    void showDialog(const BatchAssignment::PlanInput_S &stInput);
     QList<int> chosenRows() const;
     QList<int> shownRows() const;
 

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QHostAddress>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
 
@@ -18,6 +19,7 @@ class TestBatchAssignDialog : public QObject
 
 private slots:
     void editDuringProbeAbandonsIt();
+    void sharedAddressPlanSaysHowLongItTakes();
 };
 
 void TestBatchAssignDialog::editDuringProbeAbandonsIt()
@@ -46,6 +48,28 @@ void TestBatchAssignDialog::editDuringProbeAbandonsIt()
     QTRY_VERIFY_WITH_TIMEOUT(pAssign->isEnabled(), 4 * AddressProbe::RESOLUTION_LIMIT_MS);
     QCOMPARE(dialog.findChild<QTableWidget *>(QStringLiteral("planTable"))->item(0, 2)->text(),
              QHostAddress(nSubnet + 5).toString());
+}
+
+// Cameras out of the box are found in turn: no MAC is known yet, and the run takes about
+// N x (reboot + 45 s), which the question says before the user confirms.
+void TestBatchAssignDialog::sharedAddressPlanSaysHowLongItTakes()
+{
+    QList<BatchPlan::Entry_S> listCameras;
+    for (quint64 nRowId = 1; nRowId <= 20; ++nRowId) {
+        BatchPlan::Entry_S stCamera;
+        stCamera.nRowId = nRowId;
+        stCamera.strCurrent = QStringLiteral("192.168.1.108");
+        listCameras.append(stCamera);
+    }
+    BatchAssignDialog dialog;
+    dialog.open(listCameras, {}, {QStringLiteral("192.168.1.108")}, QStringLiteral("192.168.1.108"),
+                QStringLiteral("255.255.255.0"), QStringLiteral("192.168.1.1"), QStringLiteral("192.168.1.108"));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("titleText"))->text(),
+             QStringLiteral("Readdress the 20 cameras at 192.168.1.108"));
+    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("noteText"))->text().contains(
+        QLatin1String("Expect about 20 x (reboot + 45 s): about 25 min")));
+    QCOMPARE(dialog.findChild<QTableWidget *>(QStringLiteral("planTable"))->item(19, 0)->text(),
+             QStringLiteral("found in its turn"));
 }
 
 QTEST_MAIN(TestBatchAssignDialog)
