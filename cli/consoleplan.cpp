@@ -1,6 +1,7 @@
 #include "cli/consoleplan.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "net/addressprobe.h"
 #include "site/macaddress.h"
