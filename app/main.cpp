@@ -1,14 +1,43 @@
 #include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
 
+#include "app/consolecontrol.h"
 #include "app/control.h"
+#include "cli/commandline.h"
+
+namespace {
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList listArguments;
+    for (int nArgument = 0; nArgument < argc; ++nArgument)
+        listArguments.append(QString::fromLocal8Bit(argv[nArgument]));
+    return listArguments;
+}
+
+// A command needs no display: no QApplication, no platform plugin.
+int runCommand(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    ConsoleControl console;
+    return console.run(QCoreApplication::arguments());
+}
 
 // The controller is destroyed before the application object: automatic objects go in
 // reverse order of construction, after exec() has returned its value.
-int main(int argc, char *argv[])
+int runWindow(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QApplication app(argc, argv);
     Control control;
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    return CommandLine::isCommand(argumentList(argc, argv)) ? runCommand(argc, argv) : runWindow(argc, argv);
 }
