@@ -4,7 +4,8 @@
 #include "cli/confirmation.h"
 #include "cli/consoleface.h"
 #include "cli/consoleout.h"
-#include "cli/consoleplan.h"
+#include "cli/plantext.h"
+#include "site/plancheck.h"
 #include "cli/exitstatus.h"
 #include "cli/searchorigin.h"
 #include "cli/sitelisting.h"
@@ -75,8 +76,8 @@ void ConsoleSession::printListing()
 // The one camera of `set` is planned as a plan file's line, so the same checks apply.
 void ConsoleSession::makePlan()
 {
-    m_pPlan = new ConsolePlan(m_pFace->siteModel(), this);
-    connect(m_pPlan, &ConsolePlan::sigReady, this, &ConsoleSession::planReady);
+    m_pPlan = new PlanCheck(m_pFace->siteModel(), this);
+    connect(m_pPlan, &PlanCheck::sigReady, this, &ConsoleSession::planReady);
     if (m_stRequest.eCommand == ConsoleRequest_S::Command::Apply) {
         m_pPlan->planAddresses(m_listPlanLines, m_listPlanRefusals);
     } else if (m_stRequest.bDhcp) {
@@ -90,7 +91,7 @@ void ConsoleSession::makePlan()
 
 void ConsoleSession::planReady()
 {
-    for (const QString &strLine : m_pPlan->text())
+    for (const QString &strLine : planText(m_pPlan->lines()))
         ConsoleOut::result(strLine);
     const int nWrites = m_pPlan->writes().size();
     const int nStatus = m_pPlan->refusedCount() > 0 ? ExitFailed : ExitDone;

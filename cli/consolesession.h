@@ -8,11 +8,11 @@
 #include "site/planfile.h"
 
 class ConsoleFace;
-class ConsolePlan;
+class PlanCheck;
 
 /**
  * One command, from the search to its exit status: `list` prints the site once every row's
- * reads have ended; `set` and `apply` make the plan (ConsolePlan), print it, ask (or take
+ * reads have ended; `set` and `apply` make the plan (PlanCheck), print it, ask (or take
  * --yes) and run it as the window's batch does: the checked write, the reboot, the proof.
  *
  * A usage error, a foreign --from or a file that is no plan ends it before anything is sent;
@@ -43,7 +43,7 @@ private:
 
     ConsoleRequest_S m_stRequest;
     ConsoleFace *m_pFace = nullptr;
-    ConsolePlan *m_pPlan = nullptr;
+    PlanCheck *m_pPlan = nullptr;
     QList<PlanFile::Line_S> m_listPlanLines;
     QList<PlanFile::Refusal_S> m_listPlanRefusals;
 };

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
-#include <QStringList>
 
 #include "site/batchplan.h"
 #include "site/planfile.h"
@@ -15,21 +14,36 @@ class AddressProbe;
 class SiteModel;
 
 /**
- * The plan of `set` and `apply`, made from the site model's last search with the checks the
- * window makes: a plan file's lines (or the one line of `set`) are matched with the cameras
- * a plan may name and the addresses held (PlanMatch); a camera the window would leave out of
- * a batch (a shared address, a write in flight, ...) is left out with the window's reason;
- * the new addresses are probed as "Check plan" probes them, and one found taken is refused
- * as in use. `set --dhcp` plans DHCP for one camera, which needs no probe.
+ * The plan of a plan file (or of one camera named on the command line), made from the site
+ * model's last search with the checks the window's batch plan makes: the lines are matched
+ * with the cameras a plan may name and the addresses held (PlanMatch); a camera a batch would
+ * leave out (a shared address, a write in flight, ...) is left out with the batch's reason;
+ * the new addresses are probed as "Check plan" probes them, and one found taken is refused as
+ * in use. DHCP for one camera needs no probe.
  *
  * Making a plan opens it in the site model (a search waits until it is started or closed).
  */
-class ConsolePlan : public QObject
+class PlanCheck : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ConsolePlan(SiteModel *pSite, QObject *parent = nullptr);
+    /// One line of the plan: a camera to write, one already at its address, or a line refused.
+    struct Line_S
+    {
+        enum Kind { Write, AlreadyThere, Refused };
+        Kind kind = Refused;
+        int nLine = 0;       ///< the plan file's line; 0 for a camera named on the command line
+        QString strMac;
+        QString strCurrent;  ///< where the camera answers now; empty when not found
+        QString strWanted;   ///< the address it is to get, or "DHCP"
+        QString strMask;
+        QString strGateway;
+        QString strLabel;
+        QString strReason;   ///< why it is refused
+    };
+
+    explicit PlanCheck(SiteModel *pSite, QObject *parent = nullptr);
 
     /// Plans static addresses from @p listLines, with @p listFileRefusals (lines of the file
     /// that are no plan line) refused as they are; sigReady follows once probed.
@@ -37,38 +51,29 @@ public:
     /// Plans DHCP for the camera with MAC @p strMac; sigReady follows.
     void planDhcp(const QString &strMac);
 
+    /// The plan's lines in the file's order.
+    QList<Line_S> lines() const;
     /// The cameras to write, each with its own mask and gateway, or DHCP.
     QList<BatchPlan::Entry_S> writes() const;
-    /// The lines of the plan, in the plan file's order: what each camera gets, or why it is
-    /// not written.
-    QStringList text() const;
-    /// The lines not written for a reason (a camera already at its address is not one).
+    /// The lines refused.
     int refusedCount() const;
 
 signals:
     void sigReady();
 
 private:
-    struct Line_S
-    {
-        int nLine = 0;
-        QString strText;
-    };
-
     QHash<QString, QString> leftOut(const QList<quint64> &listRowIds) const;
     void addressesProbed(const QSet<QString> &setTaken);
-    void addLine(int nLine, const QString &strMac, const QString &strText);
     void addRefused(int nLine, const QString &strMac, const QString &strWanted, const QString &strReason);
     QString currentAddressOf(const QString &strMac) const;
 
     SiteModel *m_pSite = nullptr;
     AddressProbe *m_pProbe = nullptr;
-    QList<PlanFile::Line_S> m_listLines;
+    QList<PlanFile::Line_S> m_listFileLines;
     QList<PlanFile::Refusal_S> m_listFileRefusals;
     QList<PlanMatch::Camera_S> m_listCameras;
     QSet<QString> m_setHeld;
     QHash<QString, QString> m_hashLeftOut;
     QList<BatchPlan::Entry_S> m_listWrites;
-    QList<Line_S> m_listText;
-    int m_nRefused = 0;
+    QList<Line_S> m_listLines;
 };
