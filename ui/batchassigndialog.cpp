@@ -3,6 +3,8 @@
 #include "ui_batchassigndialog.h"
 
 #include <QHeaderView>
+
+#include <algorithm>
 #include <QStringList>
 
 #include "net/addressprobe.h"
@@ -37,6 +39,10 @@ const QString kNothingPassed = QStringLiteral("none");
 const QString kGaveUp = QStringLiteral("Too many planned addresses are in use; choose another start address.");
 const QString kCheckAgain = QStringLiteral("The values changed: check the plan again.");
 const QString kTitle = QStringLiteral("Assign addresses");
+const QString kFileTitle = QStringLiteral("Plan from %1");
+const QString kFilePlanned = QStringLiteral("%1 cameras get the values the file gives them; %2 lines are not written.");
+const QString kAlreadyThere = QStringLiteral("already there: nothing to do");
+const QString kNotWritten = QStringLiteral("not written: %1");
 const QString kSharedTitle = QStringLiteral("Readdress the %1 cameras at %2");
 const QString kSharedMac = QStringLiteral("found in its turn");
 // A camera answers at the shared address only once the one before has left it and the
@@ -80,6 +86,7 @@ BatchAssignDialog::BatchAssignDialog(QWidget *parent)
     connect(ui->cancelBtn, &QAbstractButton::released, this, &QWidget::hide);
     connect(ui->checkBtn, &QAbstractButton::released, this, &BatchAssignDialog::checkPlan);
     connect(ui->assignBtn, &QAbstractButton::released, this, &BatchAssignDialog::confirm);
+    connect(ui->fileBtn, &QAbstractButton::released, this, &BatchAssignDialog::sigFromFile);
     for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
         connect(pEdit, &QLineEdit::textEdited, this, &BatchAssignDialog::fieldsEdited);
     connect(m_pProbe, &AddressProbe::sigFinished, this, &BatchAssignDialog::probeFinished);
@@ -99,6 +106,7 @@ void BatchAssignDialog::setupLook()
     ui->noteText->setWordWrap(true);
     for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
         pEdit->setStyleSheet(CFontFamily::getInstance()->styleSheet(kTextFieldSheet));
+    styleButton(ui->fileBtn, QStringLiteral("From file..."), kQuiet);
     styleButton(ui->checkBtn, QStringLiteral("Check plan"), kAccent);
     styleButton(ui->cancelBtn, QStringLiteral("Cancel"), kQuiet);
     styleButton(ui->assignBtn, QStringLiteral("Assign"), kAccent);
@@ -123,6 +131,7 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
                              const QString &strShared)
 {
     m_strShared = strShared;
+    showMode(false);
     ui->titleText->setText(strShared.isEmpty() ? kTitle : kSharedTitle.arg(listCameras.size()).arg(strShared));
     m_listCameras = listCameras;
     m_listLeftOut = listLeftOut;
@@ -138,6 +147,43 @@ void BatchAssignDialog::open(const QList<BatchPlan::Entry_S> &listCameras,
     m_nRound = 0;
     showPlan(m_listCameras, false);
     showOverParent(this);
+}
+
+// A plan file gives every camera its own values: nothing to type, and the plan comes checked.
+void BatchAssignDialog::openFilePlan(const QString &strFileName, const QList<PlanCheck::Line_S> &listLines,
+                                     const QList<BatchPlan::Entry_S> &listWrites, const QString &strError)
+{
+    m_strShared.clear();
+    showMode(true);
+    ui->titleText->setText(kFileTitle.arg(strFileName));
+    m_listPlanned = listWrites;
+    QTableWidget *pTable = ui->planTable;
+    pTable->setRowCount(0);
+    pTable->setRowCount(listLines.size());
+    for (int row = 0; row < listLines.size(); ++row) {
+        const PlanCheck::Line_S &stLine = listLines.at(row);
+        const QString strNote = stLine.kind == PlanCheck::Line_S::Refused
+                                    ? kNotWritten.arg(stLine.strReason)
+                                    : (stLine.kind == PlanCheck::Line_S::AlreadyThere ? kAlreadyThere : stLine.strLabel);
+        pTable->setItem(row, ColMac, planItem(stLine.strMac));
+        pTable->setItem(row, ColCurrent, planItem(stLine.strCurrent));
+        pTable->setItem(row, ColNew, planItem(stLine.strWanted));
+        pTable->setItem(row, ColNote, planItem(strNote));
+    }
+    const int nRefused = int(std::count_if(listLines.cbegin(), listLines.cend(), [](const PlanCheck::Line_S &stLine) {
+        return stLine.kind == PlanCheck::Line_S::Refused;
+    }));
+    setNote(strError.isEmpty() ? kFilePlanned.arg(listWrites.size()).arg(nRefused) : strError);
+    ui->assignBtn->setEnabled(!listWrites.isEmpty());
+    showOverParent(this);
+}
+
+void BatchAssignDialog::showMode(bool bFile)
+{
+    m_bFile = bFile;
+    for (QWidget *pField : {static_cast<QWidget *>(ui->startEdit), static_cast<QWidget *>(ui->maskEdit),
+                            static_cast<QWidget *>(ui->gatewayEdit), static_cast<QWidget *>(ui->checkBtn)})
+        pField->setEnabled(!bFile);
 }
 
 void BatchAssignDialog::hideEvent(QHideEvent *pEvent)
@@ -241,7 +287,8 @@ void BatchAssignDialog::fieldsEdited()
 
 void BatchAssignDialog::confirm()
 {
-    Remembered::setPlanValues(ui->maskEdit->text(), ui->gatewayEdit->text());
+    if (!m_bFile)
+        Remembered::setPlanValues(ui->maskEdit->text(), ui->gatewayEdit->text());
     hide();
     if (m_strShared.isEmpty())
         emit sigAssign(m_listPlanned, ui->maskEdit->text(), ui->gatewayEdit->text());

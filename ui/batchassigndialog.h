@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "site/batchplan.h"
+#include "site/plancheck.h"
 
 namespace Ui {
 class BatchAssignDialog;
@@ -45,11 +46,18 @@ public:
               const QSet<QString> &setHeld, const QString &strStart, const QString &strMask,
               const QString &strGateway, const QString &strShared = QString());
 
+    /// Shows the checked plan of the plan file @p strFileName: its lines, and @p listWrites to
+    /// confirm; @p strError instead when the file is no plan.
+    void openFilePlan(const QString &strFileName, const QList<PlanCheck::Line_S> &listLines,
+                      const QList<BatchPlan::Entry_S> &listWrites, const QString &strError);
+
 signals:
     /// The user confirmed the checked plan: @p listEntries with their new addresses.
     void sigAssign(QList<BatchPlan::Entry_S> listEntries, QString strMask, QString strGateway);
     /// The user confirmed the checked plan for the cameras that share @p strShared.
     void sigAssignShared(QString strShared, QList<BatchPlan::Entry_S> listEntries, QString strMask, QString strGateway);
+    /// The user asks for a plan from a file.
+    void sigFromFile();
     /// The question was closed, whether confirmed or not.
     void sigClosed();
 
@@ -62,6 +70,7 @@ private:
     void planAround(const QSet<QString> &setTaken);
     void probeFinished(const QSet<QString> &setTaken);
     void showPlan(const QList<BatchPlan::Entry_S> &listEntries, bool bPlanned);
+    void showMode(bool bFile);
     void setNote(const QString &strNote);
     void fieldsEdited();
     void confirm();
@@ -74,6 +83,7 @@ private:
     QSet<QString> m_setFoundTaken;
     QList<BatchPlan::Entry_S> m_listPlanned;
     QString m_strShared;
+    bool m_bFile = false;
     // The addresses of the probe under way (none: no probe, or one abandoned by an edit), and
     // of the last probe that ended.
     QStringList m_listProbing;

@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTableWidget>
@@ -15,6 +16,8 @@
 #include "site/devicerow.h"
 #include "site/devicerowlist.h"
 #include "site/journal.h"
+#include "site/plancheck.h"
+#include "site/planfile.h"
 #include "site/reportfile.h"
 #include "site/sitemodel.h"
 #include "site/sitenotifier.h"
@@ -30,6 +33,9 @@ const QString kWebPageText = QStringLiteral("Open web page");
 const QString kSelectFirst = QStringLiteral("Select cameras");
 const QString kSharedText = QStringLiteral("Readdress the %1 cameras at %2...");
 const QString kReportText = QStringLiteral("Save report...");
+const QString kFileText = QStringLiteral("Assign from file...");
+const QString kFileTitle = QStringLiteral("Plan file");
+const QString kPlanFilter = QStringLiteral("Plan (*.csv *.txt);;All files (*)");
 const QString kJournalText = QStringLiteral("Open journal folder");
 const QString kReportTitle = QStringLiteral("Save report");
 const QString kReportName = QStringLiteral("kestrova-report.csv");
@@ -60,6 +66,7 @@ void RowActions::showMenu(const QPoint &pos, bool bAssignEnabled)
                        [this, strShared] { openSharedDialog(strShared); })
             ->setEnabled(bAssignEnabled);
     }
+    menu.addAction(kFileText, this, &RowActions::choosePlanFile)->setEnabled(bAssignEnabled);
     menu.addAction(kCopyText, this, &RowActions::copy);
     const QString strAddress = pRow ? pRow->address() : QString();
     QAction *pPage = menu.addAction(kWebPageText, this, [strAddress] { DesktopOpener::open(strAddress); });
@@ -121,20 +128,51 @@ void RowActions::openBatchDialog()
     showDialog(m_pSite->openPlan(listRowIds));
 }
 
+void RowActions::choosePlanFile()
+{
+    const QString strPath =
+        QFileDialog::getOpenFileName(m_pTable->window(), kFileTitle, QDir::homePath(), kPlanFilter);
+    if (!strPath.isEmpty())
+        openPlanFile(strPath);
+}
+
+// A file that is no plan changes nothing: the question says why and offers nothing to confirm.
+void RowActions::openPlanFile(const QString &strPath)
+{
+    const QString strName = QFileInfo(strPath).fileName();
+    const PlanFile plan = PlanFile::read(strPath);
+    if (!plan.error().isEmpty()) {
+        dialog()->openFilePlan(strName, {}, {}, plan.error());
+        return;
+    }
+    auto *pCheck = new PlanCheck(m_pSite, this);
+    connect(pCheck, &PlanCheck::sigReady, this, [this, pCheck, strName] {
+        dialog()->openFilePlan(strName, pCheck->lines(), pCheck->writes(), QString());
+        pCheck->deleteLater();
+    });
+    pCheck->planAddresses(plan.lines(), plan.refusals());
+}
+
 void RowActions::openSharedDialog(const QString &strShared)
 {
     showDialog(m_pSite->openSharedPlan(strShared));
 }
 
-void RowActions::showDialog(const BatchAssignment::PlanInput_S &stInput)
+BatchAssignDialog *RowActions::dialog()
 {
     if (!m_pBatchDialog) {
         m_pBatchDialog = new BatchAssignDialog(m_pTable->window());
         connect(m_pBatchDialog, &BatchAssignDialog::sigAssign, m_pSite, &SiteModel::startBatch);
         connect(m_pBatchDialog, &BatchAssignDialog::sigAssignShared, m_pSite, &SiteModel::startSharedBatch);
         connect(m_pBatchDialog, &BatchAssignDialog::sigClosed, m_pSite, &SiteModel::closePlan);
+        connect(m_pBatchDialog, &BatchAssignDialog::sigFromFile, this, &RowActions::choosePlanFile);
     }
-    m_pBatchDialog->open(stInput.listCameras, stInput.listLeftOut, stInput.setHeld, stInput.strStart,
+    return m_pBatchDialog;
+}
+
+void RowActions::showDialog(const BatchAssignment::PlanInput_S &stInput)
+{
+    dialog()->open(stInput.listCameras, stInput.listLeftOut, stInput.setHeld, stInput.strStart,
                          stInput.strMask, stInput.strGateway, stInput.strShared);
 }
 

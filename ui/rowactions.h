@@ -32,12 +32,17 @@ public:
     void openBatchDialog();
     /// The batch plan's question for the cameras that share @p strShared.
     void openSharedDialog(const QString &strShared);
+    /// Asks for a plan file, and opens its plan.
+    void choosePlanFile();
+    /// The checked plan of the plan file at @p strPath, in the batch plan's question.
+    void openPlanFile(const QString &strPath);
     /// Asks where to save the as-built report of the shown rows, and saves it.
     void saveReport();
     /// Opens the journal's folder on the desktop.
     void openJournalFolder();
 
 private:
+    BatchAssignDialog *dialog();
     void showDialog(const BatchAssignment::PlanInput_S &stInput);
     QList<int> chosenRows() const;
     QList<int> shownRows() const;

@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include "ui/modifymodule.h"
 #include "support/teststep.h"
 #include "ui/batchassigndialog.h"
+#include "ui/rowactions.h"
 #include "widgets/ctextbutton.h"
 
 namespace {
@@ -41,6 +44,11 @@ constexpr int kFillTimeoutMs = 15000;
 constexpr int kPlanTimeoutMs = 20000;
 constexpr int kBatchTimeoutMs = 120000;
 constexpr int kWatchIntervalMs = 1000;
+// The plan file: cameras 0 to 9 but the refusing one, whose place camera 10 takes.
+constexpr int kPlanFileCameras = 10;
+const QString kFileAddress = QStringLiteral("10.77.2.%1");
+const QString kFileMask = QStringLiteral("255.255.0.0");
+const QString kFileGateway = QStringLiteral("10.77.0.1");
 constexpr int kWatchLimitMs = 60000;
 
 } // namespace
@@ -53,6 +61,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void batchReaddressesTwentyCameras();
+    void planFileWritesTenCameras();
 
 private:
     void searchAndSelectBatch();
@@ -175,6 +184,48 @@ void TestE2eBatch::batchReaddressesTwentyCameras()
         QCOMPARE(m_lab.camera(QString::number(nCamera)).strIp, strNow);
     }
     STEP(verifyWrites(nMark));
+}
+
+// A spreadsheet's plan: ten cameras named by MAC, each with its own address, mask, gateway
+// and label, found wherever they answer now. Each gets exactly one "SetEnv" carrying its own
+// MAC and the line's values, and comes back there.
+void TestE2eBatch::planFileWritesTenCameras()
+{
+    STEP(m_program.driver()->search(kSearchTimeoutMs));
+    QTRY_COMPARE_WITH_TIMEOUT(CHttp::getInstance()->pendingCount(), 0, kFillTimeoutMs);
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("site.csv")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Label;MAC;Address;Mask;Gateway\r\n");
+    QHash<QString, QString> hashPlanned;
+    for (int nCamera = 0; nCamera < kPlanFileCameras; ++nCamera) {
+        const LabCamera_S stCamera = m_lab.camera(QString::number(nCamera == 7 ? kPlanFileCameras : nCamera));
+        const QString strNew = kFileAddress.arg(kFirstHost + nCamera);
+        hashPlanned.insert(stCamera.strCam, strNew);
+        file.write(QStringLiteral("door %1;%2;%3;%4;%5\r\n")
+                       .arg(nCamera).arg(stCamera.strMac.toLower(), strNew, kFileMask, kFileGateway).toUtf8());
+    }
+    file.close();
+    const int nMark = m_lab.lineCount();
+    QWidget *pView = m_program.driver()->view();
+    pView->findChild<RowActions *>()->openPlanFile(file.fileName());
+    auto *pDialog = pView->window()->findChild<BatchAssignDialog *>();
+    auto *pAssign = pDialog->findChild<CTextButton *>(QStringLiteral("assignBtn"));
+    QTRY_VERIFY_WITH_TIMEOUT(pDialog->isVisible() && pAssign->isEnabled(), kPlanTimeoutMs);
+    QTest::mouseClick(pAssign, Qt::LeftButton);
+    auto *pStatus = pView->findChild<QLabel *>(QStringLiteral("siteStatusText"));
+    QTRY_VERIFY_WITH_TIMEOUT(pStatus->text().endsWith(QStringLiteral("Batch: 10 back at their new addresses")), kBatchTimeoutMs);
+    for (auto it = hashPlanned.cbegin(); it != hashPlanned.cend(); ++it) {
+        const QList<LabLine_S> listSetEnv = m_lab.lines(nMark, QStringLiteral("REQ"), {{QStringLiteral("cmd"), QStringLiteral("SetEnv")},
+                                                                                     {QStringLiteral("cam"), it.key()}});
+        QCOMPARE(listSetEnv.size(), 1);
+        const QJsonObject eth = LabSession::setEnvEth(listSetEnv.first());
+        QCOMPARE(eth[QStringLiteral("szIPAddr")].toString(), it.value());
+        QCOMPARE(eth[QStringLiteral("szSubMask")].toString(), kFileMask);
+        QCOMPARE(eth[QStringLiteral("szGateway")].toString(), kFileGateway);
+        QCOMPARE(eth[QStringLiteral("szMacAddr")].toString(), m_lab.camera(it.key()).strMac);
+        QCOMPARE(m_lab.camera(it.key()).strIp, it.value());
+    }
 }
 
 QTEST_MAIN(TestE2eBatch)
