@@ -351,8 +351,9 @@ void TestE2eCycle::addressInAnotherSubnetIsNotPolled()
     int row = -1;
     STEP(saveNewAddress(kAwayCamera, kAwayAddress, kAwayGateway, &row));
     STEP(m_program.driver()->waitForState(row, RowState::Rebooting, kLogTimeoutMs));
-    QVERIFY2(m_program.driver()->rowStateTip(row).contains(QStringLiteral("outside the subnet of")),
-             qPrintable(m_program.driver()->rowStateTip(row)));
+    // First the reboot order, then, once the camera acknowledged it, why it is not followed.
+    QTRY_VERIFY2_WITH_TIMEOUT(m_program.driver()->rowStateTip(row).contains(QStringLiteral("outside the subnet of")),
+                              qPrintable(m_program.driver()->rowStateTip(row)), kLogTimeoutMs);
     QVERIFY(m_lab.waitForLine(nMark, QStringLiteral("BACK"),
                               {{QStringLiteral("cam"), kAwayCamera}, {QStringLiteral("ip"), kAwayAddress}},
                               kLogTimeoutMs));
