@@ -15,10 +15,10 @@ readonly XVFB_SCREEN=1400x900x24
 readonly XVFB_DPI=96
 # Eight cameras, two at one address; camera 4 answers slowly, camera 5 refuses its write;
 # camera 7 has no HTTP; three hostile cameras: an unreadable answer, an oversized one and
-# one that never answers.
+# one that never answers; four cameras out of the box at 10.77.0.200.
 readonly LAB_OPTIONS=(--cameras 8 --shared-address --delay-ms 1500:4 --setenv-status 2:5 --silent-http 1
                       --reboot-ms 4000 --hostile invalid-json --hostile oversized-body --oversize-mb 2
-                      --hostile never-answer)
+                      --hostile never-answer --factory 4 --factory-address 10.77.0.200 --handover-ms 3000)
 
 out_dir=${1:-$root/build/tour}
 mkdir -p "$out_dir"

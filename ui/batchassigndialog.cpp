@@ -40,7 +40,7 @@ const QString kGaveUp = QStringLiteral("Too many planned addresses are in use; c
 const QString kCheckAgain = QStringLiteral("The values changed: check the plan again.");
 const QString kTitle = QStringLiteral("Assign addresses");
 const QString kFileTitle = QStringLiteral("Plan from %1");
-const QString kFilePlanned = QStringLiteral("%1 cameras get the values the file gives them; %2 lines are not written.");
+const QString kFilePlanned = QStringLiteral("Cameras that get the values the file gives them: %1. Lines not written: %2.");
 const QString kAlreadyThere = QStringLiteral("already there: nothing to do");
 const QString kNotWritten = QStringLiteral("not written: %1");
 const QString kSharedTitle = QStringLiteral("Readdress the %1 cameras at %2");
@@ -178,9 +178,14 @@ void BatchAssignDialog::openFilePlan(const QString &strFileName, const QList<Pla
     showOverParent(this);
 }
 
+// A plan file gives every camera its own values: the plan's fields say nothing then.
 void BatchAssignDialog::showMode(bool bFile)
 {
     m_bFile = bFile;
+    if (bFile) {
+        for (QLineEdit *pEdit : {ui->startEdit, ui->maskEdit, ui->gatewayEdit})
+            pEdit->clear();
+    }
     for (QWidget *pField : {static_cast<QWidget *>(ui->startEdit), static_cast<QWidget *>(ui->maskEdit),
                             static_cast<QWidget *>(ui->gatewayEdit), static_cast<QWidget *>(ui->checkBtn)})
         pField->setEnabled(!bFile);

@@ -8,9 +8,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTimer>
 
-#include "core/searchlimits.h"
 #include "net/localaddresses.h"
 #include "site/devicecolumns.h"
 #include "site/devicerow.h"
@@ -22,7 +20,7 @@
 #include "ui/rowactions.h"
 #include "ui/rowcells.h"
 #include "ui/rowstatedelegate.h"
-#include "ui/textfieldsheet.h"
+#include "ui/sitestatusline.h"
 #include "widgets/cfontfamily.h"
 #include "widgets/ctextbutton.h"
 #include "widgets/ctexthintpopwidget.h"
@@ -62,13 +60,10 @@ const QString kSearchSheet = QStringLiteral(
 const QString kAssignSheet = QStringLiteral(
     "QToolButton{border-radius:4px;background:#00B7FF;font:14px @family;color:#FFFFFF;}"
     "QToolButton:disabled{background:#CCCCCC;color:#999999;}");
-const QString kStatusSheet = QStringLiteral("QLabel{font:14px @family;color:#666666;}");
 const QString kDownImage = QStringLiteral(":/res/down.png");
 
-const QString kFilterHint = QStringLiteral("Filter address, MAC, firmware");
 const QString kAssignText = QStringLiteral("Assign addresses...");
 const QString kCancelBatchText = QStringLiteral("Cancel batch");
-const QChar kLineBreak('\n');
 
 // A font size in the shortest general form: 16 stays 16, 24.5 stays 24.5.
 QString scaledSheet(const QString &strSheet, int nSize, double scale)
@@ -92,6 +87,7 @@ ModifyModule::ModifyModule(QWidget *parent)
     setAttribute(Qt::WA_MouseTracking);
     m_pCells = new RowCells(ui->ipTable, m_pSite->rows(), this);
     m_pActions = new RowActions(ui->ipTable, m_pSite, this);
+    m_pStatus = new SiteStatusLine(ui->siteStatusText, ui->filterEdit, ui->ipTable, m_pSite, this);
     initTable();
     initLocalIp();
     initConnect();
@@ -185,13 +181,6 @@ void ModifyModule::initConnect()
 void ModifyModule::initSiteBar()
 {
     // The site's counts, and below them a batch's summary, which may take two lines.
-    ui->siteStatusText->setStyleSheet(kitSheet(kStatusSheet));
-    ui->siteStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    ui->siteStatusText->setWordWrap(true);
-    ui->filterEdit->setStyleSheet(kitSheet(kTextFieldSheet));
-    ui->filterEdit->setPlaceholderText(kFilterHint);
-    ui->filterEdit->setClearButtonEnabled(true);
-    connect(ui->filterEdit, &QLineEdit::textChanged, this, &ModifyModule::refreshStatusLine);
     ui->assignBtn->setStyleSheet(kitSheet(kAssignSheet));
     ui->assignBtn->setText(kAssignText);
     connect(ui->assignBtn, &QToolButton::released, this, &ModifyModule::assignOrCancel);
@@ -226,20 +215,20 @@ void ModifyModule::linkSite()
     sendSiteRequestsToHub(pSite, this);
 
     connect(pSite, &SiteNotifier::sigRowsCleared, m_pCells, &RowCells::clear);
-    connect(pSite, &SiteNotifier::sigListening, this, &ModifyModule::refreshStatusLine);
+    connect(pSite, &SiteNotifier::sigListening, m_pStatus, &SiteStatusLine::refreshNow);
     connect(pSite, &SiteNotifier::sigRowsAppended, m_pCells, &RowCells::insert);
     connect(pSite, &SiteNotifier::sigRowChanged, this, [this](int nIndex) {
         m_pCells->refresh(nIndex);
-        scheduleStatusRefresh();
+        m_pStatus->refresh();
     });
-    connect(pSite, &SiteNotifier::sigStatusChanged, this, &ModifyModule::scheduleStatusRefresh);
+    connect(pSite, &SiteNotifier::sigStatusChanged, m_pStatus, &SiteStatusLine::refresh);
     connect(pSite, &SiteNotifier::sigSearchStateChanged, this, &ModifyModule::refreshSearchState);
     connect(pSite, &SiteNotifier::sigToast, this,
             [](int nKind, const QString &strText) { ToastHintWidget::getInstance()->showTips(nKind, strText); });
     connect(pSite, &SiteNotifier::sigQuestion, this, &ModifyModule::showQuestion);
     connect(m_pCells, &RowCells::sigRowWidgets, this, &ModifyModule::connectRowWidgets);
     connect(m_pCells, &RowCells::sigCellEdited, this, &ModifyModule::editCell);
-    connect(m_pCells, &RowCells::sigInserted, this, &ModifyModule::refreshStatusLine);
+    connect(m_pCells, &RowCells::sigInserted, m_pStatus, &SiteStatusLine::refreshNow);
     connect(m_pCells, &RowCells::sigInserted, this, &ModifyModule::refreshSearchState);
 }
 
@@ -387,51 +376,6 @@ void ModifyModule::refreshSearchState()
     ui->toolButton->setToolTip(m_pSite->searchBlocker());
     ui->assignBtn->setText(m_pSite->isBatchRunning() ? kCancelBatchText : kAssignText);
     ui->assignBtn->setEnabled(!m_pSite->isSearching());
-}
-
-// Replies of a large site come in bursts; the line is counted once per turn of the loop.
-void ModifyModule::scheduleStatusRefresh()
-{
-    if (m_bStatusRefreshPending)
-        return;
-    m_bStatusRefreshPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_bStatusRefreshPending = false;
-        refreshStatusLine();
-    });
-}
-
-void ModifyModule::refreshStatusLine()
-{
-    const int nShown = applyFilter();
-    QString strText;
-    if (m_pSite->isListening()) {
-        strText = siteSearchingText(m_pSite->searchedFrom(), SEARCH_WINDOW_MS);
-    } else {
-        SiteSummary_S stSummary = m_pSite->summary();
-        if (!ui->filterEdit->text().isEmpty())
-            stSummary.nShown = nShown;
-        strText = (QStringList{siteSummaryText(stSummary)} + m_pSite->notes()).join(kLineBreak);
-    }
-    ui->siteStatusText->setText(strText);
-    ui->siteStatusText->setToolTip(strText);
-}
-
-// Rows are hidden, never removed; each change lays out every row's cell widgets again, so
-// only real changes are made. Returns the rows shown.
-int ModifyModule::applyFilter()
-{
-    const QString strFilter = ui->filterEdit->text().trimmed();
-    const DeviceRowList &rows = m_pSite->rows();
-    int nShown = 0;
-    for (int nIndex = 0; nIndex < ui->ipTable->rowCount() && nIndex < rows.size(); ++nIndex) {
-        const DeviceRow *pRow = rows.at(nIndex);
-        const bool bHide = !strFilter.isEmpty() && !deviceRowMatches(pRow, strFilter);
-        if (ui->ipTable->isRowHidden(nIndex) != bHide)
-            ui->ipTable->setRowHidden(nIndex, bHide);
-        nShown += bHide ? 0 : 1;
-    }
-    return nShown;
 }
 
 void ModifyModule::assignOrCancel()

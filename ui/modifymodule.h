@@ -17,6 +17,7 @@ class CTextButton;
 class QResizeEvent;
 class RowActions;
 class RowCells;
+class SiteStatusLine;
 class SiteModel;
 class ToggleSwitch;
 
@@ -95,9 +96,6 @@ private:
     void showQuestion(const QString &strQuestion);
     void confirmSave();
     void refreshSearchState();
-    void scheduleStatusRefresh();
-    void refreshStatusLine();
-    int applyFilter();
 
     void assignOrCancel();
 
@@ -105,8 +103,8 @@ private:
     SiteModel *m_pSite = nullptr;
     RowCells *m_pCells = nullptr;
     RowActions *m_pActions = nullptr;
+    SiteStatusLine *m_pStatus = nullptr;
     int m_textFontSize = 16;
     int m_btnFontSize = 16;
     double m_scale = 1.0;
-    bool m_bStatusRefreshPending = false;
 };

@@ -1,6 +1,7 @@
 #include "tools/tour/tour.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -10,7 +11,9 @@
 #include "app/control.h"
 #include "net/chttp.h"
 #include "net/rebootwatch.h"
+#include "site/sharedaddressrun.h"
 #include "ui/batchassigndialog.h"
+#include "ui/rowactions.h"
 #include "ui/mainwindow.h"
 #include "ui/modifymodule.h"
 #include "site/rowstate.h"
@@ -46,6 +49,18 @@ constexpr int kSearchingShotMs = 300;
 constexpr int kStepTimeoutMs = 30000;
 constexpr int kBatchTimeoutMs = 90000;
 constexpr int kPaintMs = 300;
+// The lab's cameras out of the box, and what the tour plans for them.
+const QString kFactory = QStringLiteral("10.77.0.200");
+const QString kFactoryStart = QStringLiteral("10.77.3.1");
+constexpr int kHandoverWaitMs = 12000;
+constexpr int kFactoryTimeoutMs = 180000;
+// A plan file as a spreadsheet exports it: a semicolon, a label, a line for a camera the
+// search did not find and one giving an address another line gives too.
+const char kPlanFileText[] = "MAC;Address;Mask;Gateway;Label\r\n"
+                             "%1;10.77.4.10;255.255.0.0;10.77.0.1;Gate\r\n"
+                             "%2;10.77.4.11;255.255.0.0;10.77.0.1;Yard\r\n"
+                             "02-00-5e-10-00-99;10.77.4.12;255.255.0.0;10.77.0.1;Store\r\n"
+                             "%3;10.77.4.11;255.255.0.0;10.77.0.1;Office\r\n";
 
 RowState stateOf(const QTableWidget *pTable, int row)
 {
@@ -69,7 +84,9 @@ bool Tour::run()
     m_pTable = m_pView->findChild<QTableWidget *>(QStringLiteral("ipTable"));
     CHttp::getInstance()->setTransferTimeout(kTransferTimeoutMs);
     m_pView->findChild<RebootWatch *>()->setTiming(kWatchIntervalMs, kWatchLimitMs);
-    return QTest::qWaitForWindowExposed(pWindow) && searchAndFill() && showSavesAndWatch() && showBatch();
+    m_pView->findChild<SharedAddressRun *>()->setHandoverWait(kHandoverWaitMs);
+    return QTest::qWaitForWindowExposed(pWindow) && searchAndFill() && showSavesAndWatch() && showBatch()
+        && showFactoryRun() && showPlanFile();
 }
 
 QString Tour::error() const
@@ -199,5 +216,59 @@ bool Tour::showBatch()
     ToastHintWidget::getInstance()->hide();
     m_pTable->clearSelection();
     shoot(QStringLiteral("08-summary"));
+    return true;
+}
+
+// The plan for the cameras out of the box, their run one at a time, and its summary.
+bool Tour::showFactoryRun()
+{
+    m_pView->findChild<RowActions *>()->openSharedDialog(kFactory);
+    auto *pDialog = m_control.getMainWindow()->findChild<BatchAssignDialog *>();
+    pDialog->findChild<QLineEdit *>(QStringLiteral("startEdit"))->setText(kFactoryStart);
+    pDialog->findChild<QLineEdit *>(QStringLiteral("maskEdit"))->setText(kBatchMask);
+    pDialog->findChild<QLineEdit *>(QStringLiteral("gatewayEdit"))->setText(kBatchGateway);
+    QTest::mouseClick(pDialog->findChild<CTextButton *>(QStringLiteral("checkBtn")), Qt::LeftButton);
+    auto *pAssign = pDialog->findChild<CTextButton *>(QStringLiteral("assignBtn"));
+    if (!waitFor([pAssign] { return pAssign->isEnabled(); }, kStepTimeoutMs, QStringLiteral("the factory plan")))
+        return false;
+    shoot(QStringLiteral("09-factory-plan"));
+    QTest::mouseClick(pAssign, Qt::LeftButton);
+    auto *pStatus = m_pView->findChild<QLabel *>(QStringLiteral("siteStatusText"));
+    if (!waitFor([pStatus] { return pStatus->text().contains(QStringLiteral("1 of ")) && pStatus->text().contains(QStringLiteral("waiting for")); },
+                 kFactoryTimeoutMs, QStringLiteral("the first camera readdressed")))
+        return false;
+    shoot(QStringLiteral("10-factory-run"));
+    if (!waitFor([pStatus] { return pStatus->text().contains(QStringLiteral("cameras at %1 readdressed").arg(kFactory)); },
+                 kFactoryTimeoutMs,
+                 QStringLiteral("the factory summary")))
+        return false;
+    ToastHintWidget::getInstance()->hide();
+    shoot(QStringLiteral("11-factory-summary"));
+    return true;
+}
+
+// A plan from a file: the cameras it names with their values, and the lines not written.
+bool Tour::showPlanFile()
+{
+    QStringList listMacs;
+    for (int row = 0; row < m_pTable->rowCount() && listMacs.size() < 3; ++row) {
+        if (stateOf(m_pTable, row) == RowState::Back)
+            listMacs.append(m_pTable->item(row, 5)->text().toLower().replace(QLatin1Char(':'), QLatin1Char('-')));
+    }
+    QFile file(m_outDir.filePath(QStringLiteral("site-plan.csv")));
+    if (listMacs.size() < 3 || !file.open(QIODevice::WriteOnly)) {
+        m_strError = QStringLiteral("no plan file could be written");
+        return false;
+    }
+    file.write(QString::fromLatin1(kPlanFileText).arg(listMacs.at(0), listMacs.at(1), listMacs.at(2)).toUtf8());
+    file.close();
+    m_pView->findChild<RowActions *>()->openPlanFile(file.fileName());
+    auto *pDialog = m_control.getMainWindow()->findChild<BatchAssignDialog *>();
+    auto *pAssign = pDialog->findChild<CTextButton *>(QStringLiteral("assignBtn"));
+    if (!waitFor([pDialog, pAssign] { return pDialog->isVisible() && pAssign->isEnabled(); }, kStepTimeoutMs,
+                 QStringLiteral("the plan from the file")))
+        return false;
+    shoot(QStringLiteral("12-plan-file"));
+    pDialog->hide();
     return true;
 }

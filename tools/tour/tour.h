@@ -33,6 +33,8 @@ private:
     bool searchAndFill();
     bool showSavesAndWatch();
     bool showBatch();
+    bool showFactoryRun();
+    bool showPlanFile();
 
     Control &m_control;
     ModifyModule *m_pView = nullptr;
