@@ -110,10 +110,10 @@ void TestE2eFactory::readdressesTheBoxOneAtATime()
     STEP(confirmPlan());
     QVERIFY(!m_program.driver()->searchButton()->isEnabled());
     auto *pStatus = m_program.driver()->view()->findChild<QLabel *>(QStringLiteral("siteStatusText"));
-    QTRY_VERIFY_WITH_TIMEOUT(pStatus->text().contains(QStringLiteral("cameras at %1 readdressed").arg(kFactory)), kRunTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(pStatus->toolTip().contains(QStringLiteral("cameras at %1 readdressed").arg(kFactory)), kRunTimeoutMs);
 
     QSet<QString> setNew;
-    const QString strSummary = pStatus->text();
+    const QString strSummary = pStatus->toolTip();
     for (const QString &strCam : listFactory) {
         const LabCamera_S stCamera = m_lab.camera(strCam);
         const QList<LabLine_S> listWrites = m_lab.lines(nFrom, QStringLiteral("REQ"), {{QStringLiteral("cmd"), kSetEnv},

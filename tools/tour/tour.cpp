@@ -199,18 +199,14 @@ bool Tour::showBatch()
     auto *pDialog = m_control.getMainWindow()->findChild<BatchAssignDialog *>();
     if (!pDialog || !waitFor([pDialog] { return pDialog->isVisible(); }, kStepTimeoutMs, QStringLiteral("the plan")))
         return false;
-    pDialog->findChild<QLineEdit *>(QStringLiteral("startEdit"))->setText(kBatchStart);
-    pDialog->findChild<QLineEdit *>(QStringLiteral("maskEdit"))->setText(kBatchMask);
-    pDialog->findChild<QLineEdit *>(QStringLiteral("gatewayEdit"))->setText(kBatchGateway);
-    QTest::mouseClick(pDialog->findChild<CTextButton *>(QStringLiteral("checkBtn")), Qt::LeftButton);
-    auto *pAssign = pDialog->findChild<CTextButton *>(QStringLiteral("assignBtn"));
-    if (!waitFor([pAssign] { return pAssign->isEnabled(); }, kStepTimeoutMs, QStringLiteral("the checked plan")))
+    CTextButton *pAssign = checkPlan(pDialog, kBatchStart);
+    if (!pAssign)
         return false;
     shoot(QStringLiteral("06-plan"));
     QTest::mouseClick(pAssign, Qt::LeftButton);
     shoot(QStringLiteral("07-batch"));
     auto *pStatus = m_pView->findChild<QLabel *>(QStringLiteral("siteStatusText"));
-    if (!waitFor([pStatus] { return pStatus->text().contains(QStringLiteral("Batch: ")) && !pStatus->text().contains(QStringLiteral("writing")); },
+    if (!waitFor([pStatus] { return pStatus->toolTip().contains(QStringLiteral("Batch: ")) && !pStatus->toolTip().contains(QStringLiteral("writing")); },
                  kBatchTimeoutMs, QStringLiteral("the batch summary")))
         return false;
     ToastHintWidget::getInstance()->hide();
@@ -219,26 +215,35 @@ bool Tour::showBatch()
     return true;
 }
 
+// Types the plan's values from @p strStart, checks the plan and returns "Assign" once it may be
+// pressed; nullptr when it did not come.
+CTextButton *Tour::checkPlan(BatchAssignDialog *pDialog, const QString &strStart)
+{
+    pDialog->findChild<QLineEdit *>(QStringLiteral("startEdit"))->setText(strStart);
+    pDialog->findChild<QLineEdit *>(QStringLiteral("maskEdit"))->setText(kBatchMask);
+    pDialog->findChild<QLineEdit *>(QStringLiteral("gatewayEdit"))->setText(kBatchGateway);
+    QTest::mouseClick(pDialog->findChild<CTextButton *>(QStringLiteral("checkBtn")), Qt::LeftButton);
+    auto *pAssign = pDialog->findChild<CTextButton *>(QStringLiteral("assignBtn"));
+    return waitFor([pAssign] { return pAssign->isEnabled(); }, kStepTimeoutMs, QStringLiteral("the checked plan")) ? pAssign
+                                                                                                                  : nullptr;
+}
+
 // The plan for the cameras out of the box, their run one at a time, and its summary.
 bool Tour::showFactoryRun()
 {
     m_pView->findChild<RowActions *>()->openSharedDialog(kFactory);
     auto *pDialog = m_control.getMainWindow()->findChild<BatchAssignDialog *>();
-    pDialog->findChild<QLineEdit *>(QStringLiteral("startEdit"))->setText(kFactoryStart);
-    pDialog->findChild<QLineEdit *>(QStringLiteral("maskEdit"))->setText(kBatchMask);
-    pDialog->findChild<QLineEdit *>(QStringLiteral("gatewayEdit"))->setText(kBatchGateway);
-    QTest::mouseClick(pDialog->findChild<CTextButton *>(QStringLiteral("checkBtn")), Qt::LeftButton);
-    auto *pAssign = pDialog->findChild<CTextButton *>(QStringLiteral("assignBtn"));
-    if (!waitFor([pAssign] { return pAssign->isEnabled(); }, kStepTimeoutMs, QStringLiteral("the factory plan")))
+    CTextButton *pAssign = checkPlan(pDialog, kFactoryStart);
+    if (!pAssign)
         return false;
     shoot(QStringLiteral("09-factory-plan"));
     QTest::mouseClick(pAssign, Qt::LeftButton);
     auto *pStatus = m_pView->findChild<QLabel *>(QStringLiteral("siteStatusText"));
-    if (!waitFor([pStatus] { return pStatus->text().contains(QStringLiteral("1 of ")) && pStatus->text().contains(QStringLiteral("waiting for")); },
+    if (!waitFor([pStatus] { return pStatus->toolTip().contains(QStringLiteral(": 1 of ")); },
                  kFactoryTimeoutMs, QStringLiteral("the first camera readdressed")))
         return false;
     shoot(QStringLiteral("10-factory-run"));
-    if (!waitFor([pStatus] { return pStatus->text().contains(QStringLiteral("cameras at %1 readdressed").arg(kFactory)); },
+    if (!waitFor([pStatus] { return pStatus->toolTip().contains(QStringLiteral("cameras at %1 readdressed").arg(kFactory)); },
                  kFactoryTimeoutMs,
                  QStringLiteral("the factory summary")))
         return false;

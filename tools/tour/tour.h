@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class BatchAssignDialog;
+class CTextButton;
 class Control;
 class ModifyModule;
 class QTableWidget;
@@ -33,6 +35,7 @@ private:
     bool searchAndFill();
     bool showSavesAndWatch();
     bool showBatch();
+    CTextButton *checkPlan(BatchAssignDialog *pDialog, const QString &strStart);
     bool showFactoryRun();
     bool showPlanFile();
 
