@@ -37,6 +37,7 @@ const Row kRows[] = {
     {"peak RSS VmHWM [MB]", "hwmKb", kKbToMb, 1},
     {"RSS at end [MB]", "rssEndKb", kKbToMb, 1},
     {"CPU press..filled [ms]", "cpuFilledMs", 1, 0},
+    {"CPU published..filled [ms]", "cpuPublishedFilledMs", 1, 0},
     {"CPU press..finished [ms]", "cpuSettledMs", 1, 0},
     {"worst loop stall to filled [ms]", "stallFilledMs", 1, 1},
     {"worst loop stall to finished [ms]", "stallSettledMs", 1, 1},
@@ -71,6 +72,19 @@ const Row kCompared[] = {
     {"threads at peak", "threadsPeakSettled", 1, 0},
     {"file descriptors at peak", "descriptorsPeakSettled", 1, 0},
     {"peak RSS VmHWM [MB]", "hwmKb", kKbToMb, 1},
+};
+
+// The program's figure and the reference client's it is set against.
+struct Yardstick
+{
+    const char *szLabel;
+    const char *szKey;
+    const char *szReferenceKey;
+};
+
+const Yardstick kYardsticks[] = {
+    {"filled - floor / reference run [ms]", "filledMinusFloorMs", "refWallMs"},
+    {"CPU published..filled / run [ms]", "cpuPublishedFilledMs", "refCpuMs"},
 };
 
 constexpr int kLabelWidth = 36;
@@ -165,4 +179,26 @@ QString BenchReport::comparison(const QJsonArray &results)
         }
     }
     return strTable + listNotes.join(QLatin1Char('\n')) + (listNotes.isEmpty() ? QString() : QStringLiteral("\n"));
+}
+
+QString BenchReport::yardstick(const QJsonArray &results)
+{
+    QString strTable = QStringLiteral("median of runs").leftJustified(kLabelWidth) + QStringLiteral("program").rightJustified(kColumnWidth)
+        + QStringLiteral("reference").rightJustified(kColumnWidth) + QStringLiteral("ratio").rightJustified(kColumnWidth) + QLatin1Char('\n');
+    for (int nPair = 0; nPair + 1 < results.size(); nPair += 2) {
+        const QJsonObject program = results.at(nPair).toObject().value(QLatin1String("median")).toObject();
+        const QJsonObject reference = results.at(nPair + 1).toObject().value(QLatin1String("median")).toObject();
+        strTable += QStringLiteral("N=%1").arg(results.at(nPair).toObject().value(QLatin1String("cameras")).toInt()) + QLatin1Char('\n');
+        for (const Yardstick &row : kYardsticks) {
+            const double dProgram = program.value(QLatin1String(row.szKey)).toDouble(-1);
+            const double dReference = reference.value(QLatin1String(row.szReferenceKey)).toDouble(-1);
+            const bool bRatio = dProgram >= 0 && dReference > 0;
+            strTable += (QStringLiteral("  ") + QLatin1String(row.szLabel)).leftJustified(kLabelWidth)
+                + cell(program, {row.szLabel, row.szKey, 1, 1}).rightJustified(kColumnWidth)
+                + cell(reference, {row.szLabel, row.szReferenceKey, 1, 1}).rightJustified(kColumnWidth)
+                + (bRatio ? QString::number(dProgram / dReference, 'f', kRatioDecimals) : QStringLiteral("-")).rightJustified(kColumnWidth)
+                + QLatin1Char('\n');
+        }
+    }
+    return strTable;
 }

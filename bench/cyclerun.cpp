@@ -103,6 +103,7 @@ void CycleRun::connectHubAhead()
     CommonSignal *pHub = CommonSignal::getInstance();
     connect(pHub, &CommonSignal::sigSearchResult, this, [this](const QList<QuillbootSearch_S> &list) {
         m_nPublishedNs = now();
+        m_dCpuPublishedMs = ProcessStats::cpuMs();
         m_nPublishedCount = list.size();
     });
     connect(pHub, &CommonSignal::sigSdkGetInfoFinished, this, [this] { m_nSdkDoneNs = now(); });
@@ -317,6 +318,8 @@ void CycleRun::recordCycle(QJsonObject &result) const
     result.insert(QStringLiteral("filledOverFloor"), m_nFilledNs && dFloorMs > 0 ? dFilledMs / dFloorMs : -1);
     result.insert(QStringLiteral("cpuFilledMs"), m_dCpuFilledMs);
     result.insert(QStringLiteral("cpuSettledMs"), m_dCpuSettledMs);
+    result.insert(QStringLiteral("cpuPublishedFilledMs"),
+                  m_nFilledNs && m_nPublishedNs ? m_dCpuFilledMs + m_dCpuPressMs - m_dCpuPublishedMs : -1);
     result.insert(QStringLiteral("stallFilledMs"), m_dStallFilledMs);
     result.insert(QStringLiteral("threadsPeakFilled"), m_nThreadsFilled);
     result.insert(QStringLiteral("descriptorsPeakFilled"), m_nDescriptorsFilled);

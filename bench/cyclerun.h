@@ -87,6 +87,7 @@ private:
     qint64 m_nFilledNs = 0;
     qint64 m_nSettledNs = 0;
     double m_dCpuPressMs = 0;
+    double m_dCpuPublishedMs = 0;
     double m_dCpuFilledMs = 0;
     double m_dCpuSettledMs = 0;
     double m_dStallFilledMs = 0;

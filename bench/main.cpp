@@ -11,6 +11,14 @@
 //       One measured process; EXEC_NS is the launcher's monotonic clock just before the
 //       start. Prints one "BENCH-RESULT {json}" line. The rows it waits for are those of
 //       the cameras the simulators' logs (KESTROVA_LAB_LOGS) list as answering HTTP.
+//   kestrova-bench --reference --cameras N [--repeat R] --out FILE [--logs DIR]
+//       The same with the reference client (bench/refclient.h) in place of the program:
+//       R fresh processes of itself (--reference-run), each asking every camera that
+//       answers HTTP once.
+//   kestrova-bench --yardstick OUT FILE...
+//       Prints the program's figures next to the reference client's, from result files in
+//       pairs (the program's, then the reference's, per camera count), with their ratios,
+//       and writes them together to OUT.
 //   kestrova-bench --compare OUT FILE...
 //       Prints the key figures of result files in pairs (this build, then a baseline
 //       build, per camera count) with their ratios, and writes them together to OUT.
@@ -33,6 +41,7 @@
 #include "bench/benchreport.h"
 #include "bench/cyclerun.h"
 #include "bench/processstats.h"
+#include "bench/refclient.h"
 
 namespace {
 
@@ -40,6 +49,9 @@ constexpr char kResultTag[] = "BENCH-RESULT ";
 constexpr int kExitUsage = 64;
 constexpr int kExitFailed = 1;
 constexpr int kRunTimeoutMs = 180000;
+constexpr int kReferenceTimeoutMs = 60000;
+const QString kRunOption = QStringLiteral("--run");
+const QString kReferenceRunOption = QStringLiteral("--reference-run");
 // Camera modes whose HTTP answers can fill a row.
 const QStringList kFillableModes = {QStringLiteral("none"), QStringLiteral("flood"), QStringLiteral("plausible-flood"),
                                     QStringLiteral("bad-address")};
@@ -118,7 +130,23 @@ int runOnce(int argc, char *argv[], qint64 nExecNs)
     return 0;
 }
 
-QJsonObject runChild(const QString &strLogPath, QString &strError)
+// One run of the reference client in this process, with the same output as runOnce.
+int runReference()
+{
+    QStringList listAddresses = fillableAddresses().values();
+    listAddresses.sort();
+    const RefClient::Result_S stResult = RefClient(listAddresses).run(kReferenceTimeoutMs);
+    const QJsonObject result{{QStringLiteral("refCameras"), listAddresses.size()},
+                             {QStringLiteral("refAnswered"), stResult.nAnswered},
+                             {QStringLiteral("refFailed"), stResult.nFailed},
+                             {QStringLiteral("refWallMs"), stResult.dWallMs},
+                             {QStringLiteral("refCpuMs"), stResult.dCpuMs}};
+    std::printf("%s%s\n", kResultTag, QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+    return stResult.nFailed == 0 ? 0 : kExitFailed;
+}
+
+QJsonObject runChild(const QString &strMode, const QString &strLogPath, QString &strError)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -126,7 +154,7 @@ QJsonObject runChild(const QString &strLogPath, QString &strError)
     process.setProcessEnvironment(environment);
     process.setStandardErrorFile(strLogPath);
     const QString strExecNs = QString::number(ProcessStats::monotonicNs());
-    process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--run"), strExecNs});
+    process.start(QCoreApplication::applicationFilePath(), {strMode, strExecNs});
     if (!process.waitForFinished(kRunTimeoutMs)) {
         process.kill();
         process.waitForFinished();
@@ -153,20 +181,27 @@ int drive(const QStringList &listArgs)
         say(QStringLiteral("usage: kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR] [--note TEXT]"));
         return kExitUsage;
     }
+    const bool bReference = listArgs.contains(QStringLiteral("--reference"));
     QJsonArray runs;
     for (int nRun = 0; nRun < nRepeat; ++nRun) {
-        const QString strLog = QStringLiteral("%1/bench-%2-run%3.log").arg(strLogs).arg(nCameras).arg(nRun + 1);
+        const QString strLog = QStringLiteral("%1/%2-%3-run%4.log")
+                                   .arg(strLogs, bReference ? QStringLiteral("reference") : QStringLiteral("bench"))
+                                   .arg(nCameras).arg(nRun + 1);
         QString strError;
-        const QJsonObject run = runChild(strLog, strError);
+        const QJsonObject run = runChild(bReference ? kReferenceRunOption : kRunOption, strLog, strError);
         if (run.isEmpty()) {
             say(strError);
             return kExitFailed;
         }
-        say(QStringLiteral("N=%1 run %2/%3: filled %4 ms, floor %5 ms, VmHWM %6 MB")
-                .arg(nCameras).arg(nRun + 1).arg(nRepeat)
-                .arg(run.value(QLatin1String("filledMs")).toDouble(), 0, 'f', 1)
-                .arg(run.value(QLatin1String("floorMs")).toDouble(), 0, 'f', 1)
-                .arg(run.value(QLatin1String("hwmKb")).toDouble() / 1024, 0, 'f', 1));
+        say(bReference ? QStringLiteral("N=%1 reference run %2/%3: %4 ms, CPU %5 ms")
+                             .arg(nCameras).arg(nRun + 1).arg(nRepeat)
+                             .arg(run.value(QLatin1String("refWallMs")).toDouble(), 0, 'f', 1)
+                             .arg(run.value(QLatin1String("refCpuMs")).toDouble(), 0, 'f', 1)
+                       : QStringLiteral("N=%1 run %2/%3: filled %4 ms, floor %5 ms, VmHWM %6 MB")
+                             .arg(nCameras).arg(nRun + 1).arg(nRepeat)
+                             .arg(run.value(QLatin1String("filledMs")).toDouble(), 0, 'f', 1)
+                             .arg(run.value(QLatin1String("floorMs")).toDouble(), 0, 'f', 1)
+                             .arg(run.value(QLatin1String("hwmKb")).toDouble() / 1024, 0, 'f', 1));
         runs.append(run);
     }
     const QJsonObject result{{QStringLiteral("cameras"), nCameras},
@@ -188,18 +223,20 @@ QJsonArray readResults(const QStringList &listFiles)
     return results;
 }
 
-int compare(const QStringList &listArgs)
+// Prints the pairs of result files after @p strOption as @p print sets them out.
+int printPairs(const QStringList &listArgs, const QString &strOption, const QString &strUsage,
+               QString (*print)(const QJsonArray &))
 {
-    const int nIndex = listArgs.indexOf(QStringLiteral("--compare"));
+    const int nIndex = listArgs.indexOf(strOption);
     const QStringList listFiles = listArgs.mid(nIndex + 1);
     if (listFiles.size() < 3 || listFiles.size() % 2 == 0) {
-        say(QStringLiteral("usage: kestrova-bench --compare OUT THIS BASELINE [THIS BASELINE]..."));
+        say(strUsage);
         return kExitUsage;
     }
     const QJsonArray results = readResults(listFiles.mid(1));
     const QJsonObject all{{QStringLiteral("generated"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
                           {QStringLiteral("pairs"), results}};
-    QTextStream(stdout) << BenchReport::comparison(results);
+    QTextStream(stdout) << print(results);
     if (!writeJson(listFiles.first(), all)) {
         say(QStringLiteral("cannot write %1").arg(listFiles.first()));
         return kExitFailed;
@@ -230,13 +267,21 @@ int report(const QStringList &listArgs)
 
 int main(int argc, char *argv[])
 {
-    if (argc == 3 && std::strcmp(argv[1], "--run") == 0)
+    if (argc == 3 && kRunOption == QLatin1String(argv[1]))
         return runOnce(argc, argv, QByteArray(argv[2]).toLongLong());
     QCoreApplication app(argc, argv);
     const QStringList listArgs = QCoreApplication::arguments();
+    if (listArgs.contains(kReferenceRunOption))
+        return runReference();
     if (listArgs.contains(QStringLiteral("--report")))
         return report(listArgs);
     if (listArgs.contains(QStringLiteral("--compare")))
-        return compare(listArgs);
+        return printPairs(listArgs, QStringLiteral("--compare"),
+                          QStringLiteral("usage: kestrova-bench --compare OUT THIS BASELINE [THIS BASELINE]..."),
+                          &BenchReport::comparison);
+    if (listArgs.contains(QStringLiteral("--yardstick")))
+        return printPairs(listArgs, QStringLiteral("--yardstick"),
+                          QStringLiteral("usage: kestrova-bench --yardstick OUT PROGRAM REFERENCE [PROGRAM REFERENCE]..."),
+                          &BenchReport::yardstick);
     return drive(listArgs);
 }

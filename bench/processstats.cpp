@@ -54,6 +54,13 @@ double ProcessStats::cpuMs()
     return timevalMs(usage.ru_utime) + timevalMs(usage.ru_stime);
 }
 
+double ProcessStats::threadCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return timevalMs(usage.ru_utime) + timevalMs(usage.ru_stime);
+}
+
 qint64 ProcessStats::statusKb(const char *szField)
 {
     return statusNumber(szField);

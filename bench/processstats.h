@@ -11,6 +11,8 @@ constexpr double kNsPerMs = 1e6;
 qint64 monotonicNs();
 /// User plus system CPU time of the process so far, in milliseconds.
 double cpuMs();
+/// User plus system CPU time of the calling thread so far, in milliseconds.
+double threadCpuMs();
 /// A "kB" field of /proc/self/status (VmHWM, VmRSS, ...); -1 when missing.
 qint64 statusKb(const char *szField);
 /// Threads of the process now; -1 when unreadable.
