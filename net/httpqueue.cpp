@@ -65,26 +65,48 @@ void HttpQueue::pump()
             sendNext(strHost);
         } else if (m_nHostsContacted < HTTP_MAX_HOSTS_OPEN) {
             m_listReady.removeFirst();
-            openConnection(strHost);
+            if (opensItself(m_hashWaiting.value(strHost).first()))
+                openWithFirstRequest(strHost);
+            else
+                openConnection(strHost);
         } else {
             return;
         }
     }
 }
 
+// Only a body's upload tells that a request's connection has opened; a request without
+// one would first be heard of with its answer, which may come long after.
+bool HttpQueue::opensItself(const Job_S &stJob)
+{
+    return stJob.bPost && !stJob.baBody.isEmpty();
+}
+
 void HttpQueue::sendNext(const QString &strHost)
+{
+    QNetworkReply *pReply = startJob(strHost, takeJob(strHost));
+    connect(pReply, &QNetworkReply::finished, this, [this, strHost] { requestEnded(strHost); });
+    emit sigSent(pReply);
+}
+
+HttpQueue::Job_S HttpQueue::takeJob(const QString &strHost)
 {
     QList<Job_S> &listJobs = m_hashWaiting[strHost];
     const Job_S stJob = listJobs.takeFirst();
     if (listJobs.isEmpty())
         m_hashWaiting.remove(strHost);
+    return stJob;
+}
+
+// Hands the job to the manager; its host is busy until the reply ends.
+QNetworkReply *HttpQueue::startJob(const QString &strHost, const Job_S &stJob)
+{
     m_setBusy.insert(strHost);
     ++m_nInFlight;
     QNetworkReply *pReply = stJob.bPost ? m_pManager->post(stJob.request, stJob.baBody) : m_pManager->get(stJob.request);
     for (auto property = stJob.hashProperties.cbegin(); property != stJob.hashProperties.cend(); ++property)
         pReply->setProperty(property.key().toLatin1().constData(), property.value());
-    connect(pReply, &QNetworkReply::finished, this, [this, strHost] { requestEnded(strHost); });
-    emit sigSent(pReply);
+    return pReply;
 }
 
 void HttpQueue::openConnection(const QString &strHost)
@@ -98,8 +120,35 @@ void HttpQueue::openConnection(const QString &strHost)
     ++m_nInFlight;
     ++m_nHostsContacted;
     QNetworkReply *pAttempt = m_pManager->get(QNetworkRequest(attemptUrl));
+    m_hashOpening.insert(pAttempt, {});
     connect(pAttempt, &QNetworkReply::finished, this, [this, strHost, pAttempt] { connectionEnded(strHost, pAttempt); });
-    QTimer::singleShot(HTTP_CONNECT_TIMEOUT_MS, pAttempt, [pAttempt] {
+    limitConnectTime(pAttempt);
+}
+
+// The request goes out at once and Qt opens the connection for it: one request fewer, and
+// no turn of this thread between the connection and the request. Until its body has left
+// it is the connection's attempt, and the client hears of it only then.
+void HttpQueue::openWithFirstRequest(const QString &strHost)
+{
+    ++m_nHostsContacted;
+    const Job_S stJob = takeJob(strHost);
+    QNetworkReply *pReply = startJob(strHost, stJob);
+    m_hashOpening.insert(pReply, {stJob});
+    connect(pReply, &QNetworkReply::uploadProgress, this, [this, strHost, pReply](qint64 nSent) {
+        if (nSent <= 0 || !m_hashOpening.remove(pReply))
+            return;
+        m_setOpen.insert(strHost);
+        emit sigSent(pReply);
+    });
+    connect(pReply, &QNetworkReply::finished, this, [this, strHost, pReply] { firstRequestEnded(strHost, pReply); });
+    limitConnectTime(pReply);
+}
+
+void HttpQueue::limitConnectTime(QNetworkReply *pAttempt)
+{
+    QTimer::singleShot(HTTP_CONNECT_TIMEOUT_MS, pAttempt, [this, pAttempt] {
+        if (!m_hashOpening.contains(pAttempt))
+            return;
         pAttempt->setProperty(TIMED_OUT_PROPERTY, true);
         pAttempt->abort();
     });
@@ -107,15 +156,33 @@ void HttpQueue::openConnection(const QString &strHost)
 
 void HttpQueue::connectionEnded(const QString &strHost, QNetworkReply *pAttempt)
 {
+    m_hashOpening.remove(pAttempt);
     --m_nInFlight;
     m_setBusy.remove(strHost);
     if (pAttempt->error() == QNetworkReply::NoError) {
         m_setOpen.insert(strHost);
         m_listReady.prepend(strHost);
     } else {
-        failWaiting(strHost, pAttempt);
+        failWaiting(strHost, pAttempt, {});
     }
     pAttempt->deleteLater();
+    pump();
+    closeConnectionsWhenIdle();
+}
+
+// A first request that ended while still opening its connection never left: it ends
+// unsent, like the requests waiting behind it.
+void HttpQueue::firstRequestEnded(const QString &strHost, QNetworkReply *pReply)
+{
+    if (!m_hashOpening.contains(pReply)) {
+        requestEnded(strHost);
+        return;
+    }
+    const QList<Job_S> listFirst = m_hashOpening.take(pReply);
+    --m_nInFlight;
+    m_setBusy.remove(strHost);
+    failWaiting(strHost, pReply, listFirst);
+    pReply->deleteLater();
     pump();
     closeConnectionsWhenIdle();
 }
@@ -130,10 +197,10 @@ void HttpQueue::requestEnded(const QString &strHost)
     closeConnectionsWhenIdle();
 }
 
-void HttpQueue::failWaiting(const QString &strHost, QNetworkReply *pAttempt)
+void HttpQueue::failWaiting(const QString &strHost, QNetworkReply *pAttempt, const QList<Job_S> &listFirst)
 {
     const bool bTimedOut = pAttempt->property(TIMED_OUT_PROPERTY).toBool();
-    const QList<Job_S> listJobs = m_hashWaiting.take(strHost);
+    const QList<Job_S> listJobs = listFirst + m_hashWaiting.take(strHost);
     for (const Job_S &stJob : listJobs)
         emit sigNotSent(stJob.request.url(), stJob.hashProperties, pAttempt->error(), pAttempt->errorString(), bTimedOut);
 }

@@ -23,9 +23,12 @@ class QNetworkReply;
  * take their turns in the order their first waiting request was queued; a host whose
  * request has ended keeps its turn while it has more waiting.
  *
- * Before a host's first request its connection is opened on its own, and must open within
- * HTTP_CONNECT_TIMEOUT_MS. When it cannot be opened (refused, unreachable, too slow), every
- * request waiting for that host ends at once with that failure and none of them is sent.
+ * A host's connection must open within HTTP_CONNECT_TIMEOUT_MS. A first request with a body
+ * opens it itself: the body leaving shows the connection open, and the request counts as
+ * sent from then on. Before any other first request the connection is opened on its own.
+ * When it cannot be opened (refused, unreachable, too slow), every request waiting for that
+ * host, the one that was to open it included, ends at once with that failure and none of
+ * them is sent.
  *
  * The manager keeps the connections it opened; all of them are closed as soon as nothing
  * is under way, whether because nothing waits or because HTTP_MAX_HOSTS_OPEN hosts have
@@ -57,7 +60,8 @@ public:
 
 signals:
     /// A queued request has been sent: @p pReply is its reply (owned by the manager), with
-    /// its properties set. Emitted before any signal of the reply itself can arrive.
+    /// its properties set. Emitted before any signal of the reply itself can arrive, but
+    /// its upload progress when the request opened its host's connection.
     void sigSent(QNetworkReply *pReply);
     /**
      * A queued request for @p url ended unsent: the connection to its host could not be
@@ -78,11 +82,17 @@ private:
 
     void enqueue(const Job_S &stJob);
     void pump();
+    static bool opensItself(const Job_S &stJob);
     void sendNext(const QString &strHost);
+    Job_S takeJob(const QString &strHost);
+    QNetworkReply *startJob(const QString &strHost, const Job_S &stJob);
     void openConnection(const QString &strHost);
+    void openWithFirstRequest(const QString &strHost);
+    void limitConnectTime(QNetworkReply *pAttempt);
     void connectionEnded(const QString &strHost, QNetworkReply *pAttempt);
+    void firstRequestEnded(const QString &strHost, QNetworkReply *pReply);
     void requestEnded(const QString &strHost);
-    void failWaiting(const QString &strHost, QNetworkReply *pAttempt);
+    void failWaiting(const QString &strHost, QNetworkReply *pAttempt, const QList<Job_S> &listFirst);
     void closeConnectionsWhenIdle();
 
     QNetworkAccessManager *m_pManager = nullptr;
@@ -94,6 +104,9 @@ private:
     QSet<QString> m_setBusy;
     // Hosts whose connection the manager holds open.
     QSet<QString> m_setOpen;
+    // Replies opening a connection, until it shows open: the connection's own attempt (no
+    // job), or a host's first request (its job).
+    QHash<QNetworkReply *, QList<Job_S>> m_hashOpening;
     int m_nHostsContacted = 0;
     int m_nInFlight = 0;
 };

@@ -75,6 +75,16 @@ int listenOnLoopback(int nBacklog, quint16 &nPort)
     return nSocket;
 }
 
+// "QueryVersion" as the program sends it: its command in a form body.
+void postQueryVersion(const QUrl &url)
+{
+    QNetworkRequest request(url.adjusted(QUrl::RemoveQuery));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    QUrlQuery body;
+    body.addQueryItem(QStringLiteral("szCmd"), kQueryVersionJson);
+    CHttp::getInstance()->httpPost(request, body, QStringLiteral("QueryVersion"));
+}
+
 QUrl loopbackUrl(quint16 nPort, const QString &strJson)
 {
     QUrl url(QStringLiteral("http://127.0.0.1:%1/ajaxcom").arg(nPort));
@@ -272,7 +282,9 @@ private slots:
     void requestToNonLoopbackAddress();
     void requestsToOneHostShareOneConnection();
     void requestsBeyondTheBoundWait();
+    void unopenedConnectionFailsWaitingRequests_data();
     void unopenedConnectionFailsWaitingRequests();
+    void firstRequestAnsweredAfterConnectBound();
     void endlessBodyNotBuffered_data();
     void endlessBodyNotBuffered();
     void compressedBodyNotInflated();
@@ -713,34 +725,82 @@ void TestCHttp::requestsBeyondTheBoundWait()
     QVERIFY2(nLastLastedMs >= kTimeoutMs / 2, qPrintable(QString::number(nLastLastedMs)));
 }
 
-// A host whose connection does not open: the first request ends after the connect bound,
-// and the one waiting behind it for the same host ends with it, neither of them sent.
+void TestCHttp::unopenedConnectionFailsWaitingRequests_data()
+{
+    QTest::addColumn<QString>("strFirstCmd");
+    QTest::addColumn<bool>("bRefused");
+    QTest::addColumn<QStringList>("listExpected");
+
+    const QStringList listSetEnv{kTipsFailed, kFinished};
+    QTest::newRow("opened on its own, too slow") << QStringLiteral("SetEnv") << false << listSetEnv;
+    QTest::newRow("opened by a body, too slow") << QStringLiteral("QueryVersion") << false << QStringList{kFinished};
+    QTest::newRow("opened on its own, refused") << QStringLiteral("SetEnv") << true << listSetEnv;
+    QTest::newRow("opened by a body, refused") << QStringLiteral("QueryVersion") << true << QStringList{kFinished};
+}
+
+// A host whose connection does not open, whether the first request opens it itself (a
+// body) or not: that request ends when the connection fails (after the connect bound when
+// it hangs), and the one waiting behind it for the same host ends with it, neither of them
+// sent.
 void TestCHttp::unopenedConnectionFailsWaitingRequests()
 {
+    QFETCH(QString, strFirstCmd);
+    QFETCH(bool, bRefused);
+    QFETCH(QStringList, listExpected);
     UnopenablePeer peer;
-    QVERIFY(peer.fill());
+    quint16 nPort = peer.port();
+    if (bRefused) {
+        FakeHttpCamera closed;
+        startCamera(closed);
+        nPort = closed.port();
+    } else {
+        QVERIFY(peer.fill());
+    }
+    const int nOutcome = bRefused ? RequestOutcome::Refused : RequestOutcome::TimedOut;
     QList<qint64> listEndedMs;
     QElapsedTimer timer;
     QObject context;
     connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context,
-            [&](quint64, QString, int, int nOutcome) {
-                QCOMPARE(nOutcome, int(RequestOutcome::TimedOut));
+            [&](quint64, QString, int, int nEnded) {
+                QCOMPARE(nEnded, nOutcome);
                 listEndedMs.append(timer.elapsed());
             });
-    const QString strLog = QStringLiteral("errorTimeOut: connection not opened within %1 ms \"127.0.0.1\"")
-                               .arg(HttpQueue::HTTP_CONNECT_TIMEOUT_MS);
+    const QString strLog = bRefused ? QStringLiteral("error: \"ConnectionRefusedError\" \"Connection refused\" \"127.0.0.1\"")
+                                    : QStringLiteral("errorTimeOut: connection not opened within %1 ms \"127.0.0.1\"")
+                                          .arg(HttpQueue::HTTP_CONNECT_TIMEOUT_MS);
     QTest::ignoreMessage(QtDebugMsg, qPrintable(strLog));
     QTest::ignoreMessage(QtDebugMsg, qPrintable(strLog));
 
     timer.start();
-    CHttp::getInstance()->httpPost(QNetworkRequest(loopbackUrl(peer.port(), kSetEnvJson)), QUrlQuery(), QStringLiteral("SetEnv"));
-    CHttp::getInstance()->httpGet(loopbackUrl(peer.port(), kGetEnvJson), QStringLiteral("GetEnv"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), 2, kWaitMs);
-    QCOMPARE(m_pRecorder->m_listEvents, (QStringList{kTipsFailed, kFinished}));
+    if (strFirstCmd == QLatin1String("QueryVersion"))
+        postQueryVersion(loopbackUrl(nPort, kQueryVersionJson));
+    else
+        CHttp::getInstance()->httpPost(QNetworkRequest(loopbackUrl(nPort, kSetEnvJson)), QUrlQuery(), strFirstCmd);
+    CHttp::getInstance()->httpGet(loopbackUrl(nPort, kGetEnvJson), QStringLiteral("GetEnv"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), listExpected.size(), kWaitMs);
+    QCOMPARE(m_pRecorder->m_listEvents, listExpected);
     QCOMPARE(listEndedMs.size(), 2);
-    QVERIFY(listEndedMs.first() >= HttpQueue::HTTP_CONNECT_TIMEOUT_MS);
+    QVERIFY(bRefused || listEndedMs.first() >= HttpQueue::HTTP_CONNECT_TIMEOUT_MS);
     QVERIFY2(listEndedMs.last() - listEndedMs.first() < HttpQueue::HTTP_CONNECT_TIMEOUT_MS / 2,
              qPrintable(QStringLiteral("ended at %1 and %2 ms").arg(listEndedMs.first()).arg(listEndedMs.last())));
+}
+
+// A first request that opens its connection itself, answered only after the connect bound:
+// its body has left, so the connection counts as open and the bound no longer applies.
+void TestCHttp::firstRequestAnsweredAfterConnectBound()
+{
+    FakeHttpCamera camera;
+    startCamera(camera);
+    camera.setReply(QStringLiteral("QueryVersion"), kRoutedBody);
+    camera.setReply(QStringLiteral("GetEnv"), kRoutedBody);
+    camera.setReplyDelay(QStringLiteral("QueryVersion"), HttpQueue::HTTP_CONNECT_TIMEOUT_MS + kLargeDelayMs);
+
+    postQueryVersion(cameraUrl(camera, kQueryVersionJson));
+    CHttp::getInstance()->httpGet(cameraUrl(camera, kGetEnvJson), QStringLiteral("GetEnv"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents.size(), 3, kWaitMs);
+    QCOMPARE(m_pRecorder->m_listEvents,
+             (QStringList{"fw:127.0.0.1:V1.2.3:V0.0.0:V0.0.0", "eth:127.0.0.1:192.168.1.10:1", kFinished}));
+    QCOMPARE(camera.connectionCount(), 1);
 }
 
 void TestCHttp::endlessBodyNotBuffered_data()
