@@ -74,17 +74,17 @@ const Row kCompared[] = {
     {"peak RSS VmHWM [MB]", "hwmKb", kKbToMb, 1},
 };
 
-// The program's figure and the reference client's it is set against.
+// The program's figure and the plain clients' figure it is set against.
 struct Yardstick
 {
     const char *szLabel;
     const char *szKey;
-    const char *szReferenceKey;
+    const char *szClientKey;
 };
 
 const Yardstick kYardsticks[] = {
-    {"filled - floor / reference run [ms]", "filledMinusFloorMs", "refWallMs"},
-    {"CPU published..filled / run [ms]", "cpuPublishedFilledMs", "refCpuMs"},
+    {"filled - floor / client's run [ms]", "filledMinusFloorMs", "clientWallMs"},
+    {"CPU published..filled / run [ms]", "cpuPublishedFilledMs", "clientCpuMs"},
 };
 
 constexpr int kLabelWidth = 36;
@@ -183,21 +183,27 @@ QString BenchReport::comparison(const QJsonArray &results)
 
 QString BenchReport::yardstick(const QJsonArray &results)
 {
-    QString strTable = QStringLiteral("median of runs").leftJustified(kLabelWidth) + QStringLiteral("program").rightJustified(kColumnWidth)
-        + QStringLiteral("reference").rightJustified(kColumnWidth) + QStringLiteral("ratio").rightJustified(kColumnWidth) + QLatin1Char('\n');
-    for (int nPair = 0; nPair + 1 < results.size(); nPair += 2) {
-        const QJsonObject program = results.at(nPair).toObject().value(QLatin1String("median")).toObject();
-        const QJsonObject reference = results.at(nPair + 1).toObject().value(QLatin1String("median")).toObject();
-        strTable += QStringLiteral("N=%1").arg(results.at(nPair).toObject().value(QLatin1String("cameras")).toInt()) + QLatin1Char('\n');
+    QString strTable = QStringLiteral("median of runs").leftJustified(kLabelWidth);
+    for (const char *szHead : {"program", "reference", "Qt floor", "/ ref", "/ Qt"})
+        strTable += QString::fromLatin1(szHead).rightJustified(kColumnWidth);
+    strTable += QLatin1Char('\n');
+    for (int nGroup = 0; nGroup + 2 < results.size(); nGroup += 3) {
+        const QJsonObject program = results.at(nGroup).toObject().value(QLatin1String("median")).toObject();
+        const QJsonObject listClients[] = {results.at(nGroup + 1).toObject().value(QLatin1String("median")).toObject(),
+                                           results.at(nGroup + 2).toObject().value(QLatin1String("median")).toObject()};
+        strTable += QStringLiteral("N=%1").arg(results.at(nGroup).toObject().value(QLatin1String("cameras")).toInt()) + QLatin1Char('\n');
         for (const Yardstick &row : kYardsticks) {
             const double dProgram = program.value(QLatin1String(row.szKey)).toDouble(-1);
-            const double dReference = reference.value(QLatin1String(row.szReferenceKey)).toDouble(-1);
-            const bool bRatio = dProgram >= 0 && dReference > 0;
-            strTable += (QStringLiteral("  ") + QLatin1String(row.szLabel)).leftJustified(kLabelWidth)
-                + cell(program, {row.szLabel, row.szKey, 1, 1}).rightJustified(kColumnWidth)
-                + cell(reference, {row.szLabel, row.szReferenceKey, 1, 1}).rightJustified(kColumnWidth)
-                + (bRatio ? QString::number(dProgram / dReference, 'f', kRatioDecimals) : QStringLiteral("-")).rightJustified(kColumnWidth)
-                + QLatin1Char('\n');
+            QString strLine = (QStringLiteral("  ") + QLatin1String(row.szLabel)).leftJustified(kLabelWidth)
+                + cell(program, {row.szLabel, row.szKey, 1, 1}).rightJustified(kColumnWidth);
+            QString strRatios;
+            for (const QJsonObject &client : listClients) {
+                const double dClient = client.value(QLatin1String(row.szClientKey)).toDouble(-1);
+                strLine += cell(client, {row.szLabel, row.szClientKey, 1, 1}).rightJustified(kColumnWidth);
+                strRatios += (dProgram >= 0 && dClient > 0 ? QString::number(dProgram / dClient, 'f', kRatioDecimals)
+                                                           : QStringLiteral("-")).rightJustified(kColumnWidth);
+            }
+            strTable += strLine + strRatios + QLatin1Char('\n');
         }
     }
     return strTable;

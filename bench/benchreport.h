@@ -15,10 +15,10 @@ QString table(const QJsonArray &results);
 /// The key figures of @p results taken in pairs (this build, then the baseline, for one
 /// camera count), with the ratio this / baseline, and each result's "note" below.
 QString comparison(const QJsonArray &results);
-/// The program's results against the reference client's, taken in pairs (the program's,
-/// then the reference's, for one camera count): per count, the time from the list's
-/// publication to the full table ("filled - floor") against the reference's whole run,
-/// the CPU time over the same spans, and the ratios program / reference.
+/// The program's results against the two plain clients', taken in threes (the program's,
+/// the reference client's, the Qt floor client's, for one camera count): per count, the
+/// time from the list's publication to the full table ("filled - floor") against each
+/// client's whole run, the CPU time over the same spans, and the ratios program / client.
 QString yardstick(const QJsonArray &results);
 
 } // namespace BenchReport

@@ -11,14 +11,15 @@
 //       One measured process; EXEC_NS is the launcher's monotonic clock just before the
 //       start. Prints one "BENCH-RESULT {json}" line. The rows it waits for are those of
 //       the cameras the simulators' logs (KESTROVA_LAB_LOGS) list as answering HTTP.
-//   kestrova-bench --reference --cameras N [--repeat R] --out FILE [--logs DIR]
-//       The same with the reference client (bench/refclient.h) in place of the program:
-//       R fresh processes of itself (--reference-run), each asking every camera that
-//       answers HTTP once.
+//   kestrova-bench --reference|--qt-floor --cameras N [--repeat R] --out FILE [--logs DIR]
+//       The same with a plain client in place of the program: the reference client
+//       (bench/refclient.h) or the client on Qt's network access manager alone
+//       (bench/qtfloorclient.h). R fresh processes of itself (--reference-run or
+//       --qt-floor-run), each asking every camera that answers HTTP once.
 //   kestrova-bench --yardstick OUT FILE...
-//       Prints the program's figures next to the reference client's, from result files in
-//       pairs (the program's, then the reference's, per camera count), with their ratios,
-//       and writes them together to OUT.
+//       Prints the program's figures next to the two clients', from result files in
+//       threes (the program's, the reference's, the Qt floor's, per camera count), with
+//       their ratios, and writes them together to OUT.
 //   kestrova-bench --compare OUT FILE...
 //       Prints the key figures of result files in pairs (this build, then a baseline
 //       build, per camera count) with their ratios, and writes them together to OUT.
@@ -41,6 +42,7 @@
 #include "bench/benchreport.h"
 #include "bench/cyclerun.h"
 #include "bench/processstats.h"
+#include "bench/qtfloorclient.h"
 #include "bench/refclient.h"
 
 namespace {
@@ -52,6 +54,7 @@ constexpr int kRunTimeoutMs = 180000;
 constexpr int kReferenceTimeoutMs = 60000;
 const QString kRunOption = QStringLiteral("--run");
 const QString kReferenceRunOption = QStringLiteral("--reference-run");
+const QString kQtFloorRunOption = QStringLiteral("--qt-floor-run");
 // Camera modes whose HTTP answers can fill a row.
 const QStringList kFillableModes = {QStringLiteral("none"), QStringLiteral("flood"), QStringLiteral("plausible-flood"),
                                     QStringLiteral("bad-address")};
@@ -130,17 +133,18 @@ int runOnce(int argc, char *argv[], qint64 nExecNs)
     return 0;
 }
 
-// One run of the reference client in this process, with the same output as runOnce.
-int runReference()
+// One run of a plain client in this process, with the same output as runOnce.
+template <typename Client>
+int runClient()
 {
     QStringList listAddresses = fillableAddresses().values();
     listAddresses.sort();
-    const RefClient::Result_S stResult = RefClient(listAddresses).run(kReferenceTimeoutMs);
-    const QJsonObject result{{QStringLiteral("refCameras"), listAddresses.size()},
-                             {QStringLiteral("refAnswered"), stResult.nAnswered},
-                             {QStringLiteral("refFailed"), stResult.nFailed},
-                             {QStringLiteral("refWallMs"), stResult.dWallMs},
-                             {QStringLiteral("refCpuMs"), stResult.dCpuMs}};
+    const typename Client::Result_S stResult = Client(listAddresses).run(kReferenceTimeoutMs);
+    const QJsonObject result{{QStringLiteral("clientCameras"), listAddresses.size()},
+                             {QStringLiteral("clientAnswered"), stResult.nAnswered},
+                             {QStringLiteral("clientFailed"), stResult.nFailed},
+                             {QStringLiteral("clientWallMs"), stResult.dWallMs},
+                             {QStringLiteral("clientCpuMs"), stResult.dCpuMs}};
     std::printf("%s%s\n", kResultTag, QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
     return stResult.nFailed == 0 ? 0 : kExitFailed;
@@ -181,22 +185,29 @@ int drive(const QStringList &listArgs)
         say(QStringLiteral("usage: kestrova-bench --cameras N [--repeat R] --out FILE [--logs DIR] [--note TEXT]"));
         return kExitUsage;
     }
-    const bool bReference = listArgs.contains(QStringLiteral("--reference"));
+    QString strMode = kRunOption;
+    QString strName = QStringLiteral("bench");
+    if (listArgs.contains(QStringLiteral("--reference"))) {
+        strMode = kReferenceRunOption;
+        strName = QStringLiteral("reference");
+    } else if (listArgs.contains(QStringLiteral("--qt-floor"))) {
+        strMode = kQtFloorRunOption;
+        strName = QStringLiteral("qt-floor");
+    }
+    const bool bClient = strMode != kRunOption;
     QJsonArray runs;
     for (int nRun = 0; nRun < nRepeat; ++nRun) {
-        const QString strLog = QStringLiteral("%1/%2-%3-run%4.log")
-                                   .arg(strLogs, bReference ? QStringLiteral("reference") : QStringLiteral("bench"))
-                                   .arg(nCameras).arg(nRun + 1);
+        const QString strLog = QStringLiteral("%1/%2-%3-run%4.log").arg(strLogs, strName).arg(nCameras).arg(nRun + 1);
         QString strError;
-        const QJsonObject run = runChild(bReference ? kReferenceRunOption : kRunOption, strLog, strError);
+        const QJsonObject run = runChild(strMode, strLog, strError);
         if (run.isEmpty()) {
             say(strError);
             return kExitFailed;
         }
-        say(bReference ? QStringLiteral("N=%1 reference run %2/%3: %4 ms, CPU %5 ms")
-                             .arg(nCameras).arg(nRun + 1).arg(nRepeat)
-                             .arg(run.value(QLatin1String("refWallMs")).toDouble(), 0, 'f', 1)
-                             .arg(run.value(QLatin1String("refCpuMs")).toDouble(), 0, 'f', 1)
+        say(bClient ? QStringLiteral("N=%1 %2 run %3/%4: %5 ms, CPU %6 ms")
+                          .arg(nCameras).arg(strName).arg(nRun + 1).arg(nRepeat)
+                          .arg(run.value(QLatin1String("clientWallMs")).toDouble(), 0, 'f', 1)
+                          .arg(run.value(QLatin1String("clientCpuMs")).toDouble(), 0, 'f', 1)
                        : QStringLiteral("N=%1 run %2/%3: filled %4 ms, floor %5 ms, VmHWM %6 MB")
                              .arg(nCameras).arg(nRun + 1).arg(nRepeat)
                              .arg(run.value(QLatin1String("filledMs")).toDouble(), 0, 'f', 1)
@@ -223,13 +234,13 @@ QJsonArray readResults(const QStringList &listFiles)
     return results;
 }
 
-// Prints the pairs of result files after @p strOption as @p print sets them out.
-int printPairs(const QStringList &listArgs, const QString &strOption, const QString &strUsage,
-               QString (*print)(const QJsonArray &))
+// Prints the result files after @p strOption, in groups of @p nGroup, as @p print sets them out.
+int printGroups(const QStringList &listArgs, const QString &strOption, int nGroup, const QString &strUsage,
+                QString (*print)(const QJsonArray &))
 {
     const int nIndex = listArgs.indexOf(strOption);
     const QStringList listFiles = listArgs.mid(nIndex + 1);
-    if (listFiles.size() < 3 || listFiles.size() % 2 == 0) {
+    if (listFiles.size() < nGroup + 1 || (listFiles.size() - 1) % nGroup != 0) {
         say(strUsage);
         return kExitUsage;
     }
@@ -272,16 +283,18 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList listArgs = QCoreApplication::arguments();
     if (listArgs.contains(kReferenceRunOption))
-        return runReference();
+        return runClient<RefClient>();
+    if (listArgs.contains(kQtFloorRunOption))
+        return runClient<QtFloorClient>();
     if (listArgs.contains(QStringLiteral("--report")))
         return report(listArgs);
     if (listArgs.contains(QStringLiteral("--compare")))
-        return printPairs(listArgs, QStringLiteral("--compare"),
-                          QStringLiteral("usage: kestrova-bench --compare OUT THIS BASELINE [THIS BASELINE]..."),
-                          &BenchReport::comparison);
+        return printGroups(listArgs, QStringLiteral("--compare"), 2,
+                           QStringLiteral("usage: kestrova-bench --compare OUT THIS BASELINE [THIS BASELINE]..."),
+                           &BenchReport::comparison);
     if (listArgs.contains(QStringLiteral("--yardstick")))
-        return printPairs(listArgs, QStringLiteral("--yardstick"),
-                          QStringLiteral("usage: kestrova-bench --yardstick OUT PROGRAM REFERENCE [PROGRAM REFERENCE]..."),
-                          &BenchReport::yardstick);
+        return printGroups(listArgs, QStringLiteral("--yardstick"), 3,
+                           QStringLiteral("usage: kestrova-bench --yardstick OUT PROGRAM REFERENCE QTFLOOR [...]"),
+                           &BenchReport::yardstick);
     return drive(listArgs);
 }

@@ -5,11 +5,12 @@
 # descriptor limit of a desktop session, prints the table and writes every figure as JSON.
 # With --baseline, the same runs of another commit's program, in the same lab, follow each
 # count's runs, and a second table sets the key figures side by side with their ratios.
-# Last at each count, as many runs of a plain reference client (bench/refclient.h: one
-# thread, the program's two reads on one connection per camera, at most 256 at once,
-# replies parsed) ask the same cameras; a table sets the program's time from the list's
-# publication to the full table ("filled - floor") and its CPU time over that span against
-# the reference's time and CPU time, with the ratios.
+# Last at each count, as many runs of two plain clients ask the same cameras the program's
+# two reads on one connection per camera, at most 256 cameras at once, replies parsed: the
+# reference client (bench/refclient.h, one thread, no Qt event loop) and the Qt floor
+# (bench/qtfloorclient.h, Qt's network access manager alone). A table sets the program's
+# time from the list's publication to the full table ("filled - floor") and its CPU time
+# over that span against each client's time and CPU time, with the ratios.
 #
 #   scripts/bench.sh [--sizes "1 64 254 1000"] [--repeat R] [--out DIR] [--build DIR]
 #                    [--no-deps] [--nice-simulator] [--fd-limit N] [--baseline REF]
@@ -89,13 +90,15 @@ inner() {
         mkdir -p "$out/baseline"
         run_baseline "$baseline_build/bench/kestrova-bench" "$cameras" "$repeat" "$out" "$fd_limit" || status=$?
     fi
-    if ((status == 0)); then
+    local client
+    for client in reference qt-floor; do
+        ((status == 0)) || break
         (
             ((fd_limit == 0)) || ulimit -n "$fd_limit"
-            "$build/bench/kestrova-bench" --reference --cameras "$cameras" --repeat "$repeat" \
-                --out "$out/reference-$cameras.json" --logs "$out"
+            "$build/bench/kestrova-bench" "--$client" --cameras "$cameras" --repeat "$repeat" \
+                --out "$out/$client-$cameras.json" --logs "$out"
         ) || status=$?
-    fi
+    done
     printf '%s cameras: the simulators used %s s of CPU during the runs\n' "$cameras" \
         "$(awk -v a="$(simulator_cpu)" -v b="$cpu_before" 'BEGIN { printf "%.2f", a - b }')" \
         | tee -a "$out/simulator-cpu.txt" >&2
@@ -186,13 +189,13 @@ main() {
         fi
         ((status == 0)) || { say "$cameras cameras: failed with $status"; return "$status"; }
         results+=("$out/bench-$cameras.json")
-        yardsticks+=("$out/bench-$cameras.json" "$out/reference-$cameras.json")
+        yardsticks+=("$out/bench-$cameras.json" "$out/reference-$cameras.json" "$out/qt-floor-$cameras.json")
         pairs+=("$out/bench-$cameras.json")
         [[ -n $baseline_build ]] && pairs+=("$out/baseline/bench-$cameras.json")
     done
     "$build/bench/kestrova-bench" --report "$out/bench.json" "${results[@]}"
     say "JSON written to $out/bench.json"
-    printf '\nthe program against the reference client:\n'
+    printf '\nthe program against the plain clients:\n'
     "$build/bench/kestrova-bench" --yardstick "$out/yardstick.json" "${yardsticks[@]}"
     say "yardstick written to $out/yardstick.json"
     if [[ -n $baseline_build ]]; then
