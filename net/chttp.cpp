@@ -25,7 +25,6 @@ namespace {
 LazyInstance<CHttp> s_instance;
 
 constexpr char CMD_PROPERTY[] = "_cmd";
-constexpr char OVERSIZE_PROPERTY[] = "_oversize";
 constexpr char REQUEST_PROPERTY[] = "_request";
 constexpr char ASIDE_PROPERTY[] = "_aside";
 constexpr char ACCEPT_ENCODING_HEADER[] = "Accept-Encoding";
@@ -102,7 +101,11 @@ CHttp::CHttp(QObject *parent)
     : CommunicationInterface(parent)
     , m_pQueue(new HttpQueue(this))
     , m_pCheckedWrites(new CheckedWrites(this))
+    , m_pDeadlineTimer(new QTimer(this))
 {
+    m_clock.start();
+    m_pDeadlineTimer->setSingleShot(true);
+    connect(m_pDeadlineTimer, &QTimer::timeout, this, &CHttp::abortOverdue);
     connect(m_pQueue, &HttpQueue::sigSent, this, &CHttp::slotSent);
     connect(m_pQueue, &HttpQueue::sigNotSent, this, &CHttp::slotNotSent, Qt::QueuedConnection);
     connect(m_pCheckedWrites, &CheckedWrites::sigFinished, this, &CHttp::slotCheckedFinished);
@@ -223,8 +226,44 @@ void CHttp::slotSent(QNetworkReply *pReply)
 void CHttp::limitTransferTime(QNetworkReply *pReply)
 {
     const int nTimeoutMs = pReply->request().transferTimeout();
-    if (nTimeoutMs > 0)
-        QTimer::singleShot(nTimeoutMs, pReply, &QNetworkReply::abort);
+    if (nTimeoutMs <= 0)
+        return;
+    const qint64 nDeadlineMs = m_clock.elapsed() + nTimeoutMs;
+    m_hashTransfers[pReply].nDeadlineMs = nDeadlineMs;
+    m_mapDeadlines.insert(nDeadlineMs, pReply);
+    armDeadlineTimer();
+}
+
+// The timer waits for the earliest deadline.
+void CHttp::armDeadlineTimer()
+{
+    if (m_mapDeadlines.isEmpty()) {
+        m_pDeadlineTimer->stop();
+        return;
+    }
+    const int nWaitMs = int(qMax<qint64>(0, m_mapDeadlines.firstKey() - m_clock.elapsed()));
+    if (!m_pDeadlineTimer->isActive() || m_pDeadlineTimer->remainingTime() > nWaitMs)
+        m_pDeadlineTimer->start(nWaitMs);
+}
+
+// Each overdue reply leaves the map before it is aborted: aborting ends it at once.
+void CHttp::abortOverdue()
+{
+    const qint64 nNowMs = m_clock.elapsed();
+    QList<QNetworkReply *> listOverdue;
+    while (!m_mapDeadlines.isEmpty() && m_mapDeadlines.firstKey() <= nNowMs)
+        listOverdue.append(m_mapDeadlines.take(m_mapDeadlines.firstKey()));
+    for (QNetworkReply *pReply : qAsConst(listOverdue))
+        pReply->abort();
+    armDeadlineTimer();
+}
+
+// A finished reply no longer has a deadline; returns what was read of it.
+CHttp::Transfer_S CHttp::takeTransfer(QNetworkReply *pReply)
+{
+    const Transfer_S stTransfer = m_hashTransfers.take(pReply);
+    m_mapDeadlines.remove(stTransfer.nDeadlineMs, pReply);
+    return stTransfer;
 }
 
 // The body is taken out of the reply as it arrives, and the reply's read buffer is bounded:
@@ -245,14 +284,15 @@ void CHttp::limitReplySize(QNetworkReply *pReply)
     else
         bound();
     connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] {
-        if (pReply->property(OVERSIZE_PROPERTY).toBool())
+        Transfer_S &stTransfer = m_hashTransfers[pReply];
+        if (stTransfer.bOversize)
             return;
-        if (m_hashBodies.value(pReply).size() + pReply->bytesAvailable() <= HTTP_MAX_REPLY_BYTES) {
-            m_hashBodies[pReply] += pReply->readAll();
+        if (stTransfer.baBody.size() + pReply->bytesAvailable() <= HTTP_MAX_REPLY_BYTES) {
+            stTransfer.baBody += pReply->readAll();
             return;
         }
-        m_hashBodies.remove(pReply);
-        pReply->setProperty(OVERSIZE_PROPERTY, true);
+        stTransfer.baBody = QByteArray();
+        stTransfer.bOversize = true;
         pReply->abort();
     });
 }
@@ -263,10 +303,10 @@ void CHttp::slotHttpFinished()
     if (!pReply)
         return;
     const QString strIp = pReply->url().host(QUrl::FullyDecoded);
-    QByteArray baBody = m_hashBodies.take(pReply);
-    if (baBody.size() + pReply->bytesAvailable() > HTTP_MAX_REPLY_BYTES)
-        pReply->setProperty(OVERSIZE_PROPERTY, true);
-    const RequestOutcome::Outcome outcome = logFailure(pReply, strIp);
+    const Transfer_S stTransfer = takeTransfer(pReply);
+    QByteArray baBody = stTransfer.baBody;
+    const bool bOversize = stTransfer.bOversize || baBody.size() + pReply->bytesAvailable() > HTTP_MAX_REPLY_BYTES;
+    const RequestOutcome::Outcome outcome = logFailure(pReply, bOversize, strIp);
     if (outcome == RequestOutcome::Answered)
         baBody += pReply->readAll();
     else
@@ -283,10 +323,10 @@ void CHttp::slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int
 }
 
 // Writes the log line of a failed reply and tells how it failed; Answered when it succeeded.
-RequestOutcome::Outcome CHttp::logFailure(QNetworkReply *pReply, const QString &strIp) const
+RequestOutcome::Outcome CHttp::logFailure(QNetworkReply *pReply, bool bOversize, const QString &strIp) const
 {
     const QNetworkReply::NetworkError error = pReply->error();
-    if (pReply->property(OVERSIZE_PROPERTY).toBool()) {
+    if (bOversize) {
         qDebug() << "error:" << "reply body larger than" << HTTP_MAX_REPLY_BYTES << "bytes, aborted" << strIp;
         return RequestOutcome::TooLarge;
     }

@@ -3,7 +3,9 @@
 #include <functional>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
+#include <QMultiMap>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -16,6 +18,7 @@ class CheckedWrites;
 class HttpQueue;
 class QNetworkReply;
 class QNetworkRequest;
+class QTimer;
 class QUrl;
 class QUrlQuery;
 
@@ -121,14 +124,25 @@ private:
         std::function<void(RequestOutcome::Outcome, const QByteArray &)> onDone;
     };
 
+    // A reply under way: the body read so far, and when it must have ended.
+    struct Transfer_S
+    {
+        QByteArray baBody;
+        bool bOversize = false;
+        qint64 nDeadlineMs = 0;
+    };
+
     explicit CHttp(QObject *parent = nullptr);
 
     QNetworkRequest prepareRequest(const QNetworkRequest &request) const;
     quint64 takeRequest(const QUrl &url, const QString &strCmd);
     static QVariantHash commandProperties(const QString &strCmd, quint64 nRequest);
     void limitTransferTime(QNetworkReply *pReply);
+    void armDeadlineTimer();
+    void abortOverdue();
+    Transfer_S takeTransfer(QNetworkReply *pReply);
     void limitReplySize(QNetworkReply *pReply);
-    RequestOutcome::Outcome logFailure(QNetworkReply *pReply, const QString &strIp) const;
+    RequestOutcome::Outcome logFailure(QNetworkReply *pReply, bool bOversize, const QString &strIp) const;
     static RequestOutcome::Outcome logConnectFailure(int nError, const QString &strError, bool bTimedOut,
                                                      const QString &strIp);
     void finish(const QVariantHash &hashProperties, const QString &strIp, RequestOutcome::Outcome outcome,
@@ -143,8 +157,12 @@ private:
     HttpQueue *m_pQueue = nullptr;
     CheckedWrites *m_pCheckedWrites = nullptr;
     QHash<quint64, Aside_S> m_hashAside;
-    // The body read so far of each reply under way.
-    QHash<QNetworkReply *, QByteArray> m_hashBodies;
+    QHash<QNetworkReply *, Transfer_S> m_hashTransfers;
+    // The replies under way by their deadlines, on m_clock; one timer for them all, since
+    // a timer of each reply's own costs more than the rest of its handling here.
+    QMultiMap<qint64, QNetworkReply *> m_mapDeadlines;
+    QTimer *m_pDeadlineTimer = nullptr;
+    QElapsedTimer m_clock;
     quint64 m_nLastAside = 0;
     int m_nPending = 0;
     int m_nTransferTimeoutMs = HTTP_TRANSFER_TIMEOUT_MS;

@@ -285,6 +285,7 @@ private slots:
     void unopenedConnectionFailsWaitingRequests_data();
     void unopenedConnectionFailsWaitingRequests();
     void firstRequestAnsweredAfterConnectBound();
+    void tricklingAnswerEndsAtTimeout();
     void endlessBodyNotBuffered_data();
     void endlessBodyNotBuffered();
     void compressedBodyNotInflated();
@@ -801,6 +802,36 @@ void TestCHttp::firstRequestAnsweredAfterConnectBound()
     QCOMPARE(m_pRecorder->m_listEvents,
              (QStringList{"fw:127.0.0.1:V1.2.3:V0.0.0:V0.0.0", "eth:127.0.0.1:192.168.1.10:1", kFinished}));
     QCOMPARE(camera.connectionCount(), 1);
+}
+
+// A peer that keeps the transfer alive with a byte now and then: the request still ends
+// once it has lasted the transfer timeout in all, long before the answer would be whole.
+void TestCHttp::tricklingAnswerEndsAtTimeout()
+{
+    constexpr int kBytes = 500;
+    static constexpr std::chrono::milliseconds kByteInterval{20};
+    ThreadedPeer peer([](ThreadedPeer &self, int nConnection) {
+        bool bOpen = self.sendAll(nConnection, "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(kBytes) + "\r\n\r\n");
+        for (int nByte = 0; bOpen && !self.isStopping() && nByte < kBytes; ++nByte) {
+            std::this_thread::sleep_for(kByteInterval);
+            bOpen = self.sendAll(nConnection, " ");
+            self.countSent(bOpen ? 1 : 0);
+        }
+    });
+    QVERIFY(peer.isListening());
+    CHttp::getInstance()->setTransferTimeout(kShortTimeoutMs);
+    QList<int> listOutcomes;
+    QObject context;
+    connect(RequestOutcome::getInstance(), &RequestOutcome::sigRequestFinished, &context,
+            [&](quint64, QString, int, int nOutcome) { listOutcomes.append(nOutcome); });
+
+    QElapsedTimer timer;
+    timer.start();
+    CHttp::getInstance()->httpGet(loopbackUrl(peer.port(), kGetEnvJson), QStringLiteral("GetEnv"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pRecorder->m_listEvents, QStringList{kFinished}, kWaitMs);
+    QCOMPARE(listOutcomes, QList<int>{RequestOutcome::TimedOut});
+    QVERIFY2(timer.elapsed() >= kShortTimeoutMs && peer.bytesSent() < kBytes / 2,
+             qPrintable(QStringLiteral("ended after %1 ms, %2 bytes").arg(timer.elapsed()).arg(peer.bytesSent())));
 }
 
 void TestCHttp::endlessBodyNotBuffered_data()
