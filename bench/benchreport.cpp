@@ -67,6 +67,7 @@ const Row kCompared[] = {
     {"file descriptor limit", "fdLimit", 1, 0},
     {"rows listed", "rows", 1, 0},
     {"filled - floor [ms]", "filledMinusFloorMs", 1, 1},
+    {"CPU published..filled [ms]", "cpuPublishedFilledMs", 1, 0},
     {"worst loop stall to filled [ms]", "stallFilledMs", 1, 1},
     {"worst loop stall to finished [ms]", "stallSettledMs", 1, 1},
     {"threads at peak", "threadsPeakSettled", 1, 0},
