@@ -1,41 +1,18 @@
 #include "bench/qtfloorclient.h"
 
 #include <QEventLoop>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QNetworkConfiguration>
 #include <QNetworkReply>
 #include <QTimer>
-#include <QUrlQuery>
 
 #include "bench/processstats.h"
-#include "net/commandurl.h"
 
-namespace {
-
-// What the program's client puts on its two reads (net/chttp.cpp, net/modifymodel.cpp).
-constexpr char kQueryVersionJson[] = R"({"QueryState":{"QueryVersion":{}}})";
-constexpr char kFormType[] = "application/x-www-form-urlencoded";
-constexpr char kAcceptEncoding[] = "Accept-Encoding";
-constexpr char kIdentity[] = "identity";
-constexpr char kValueKey[] = "stValue";
-constexpr int kSteps = 2;
-
-} // namespace
-
-// The manager is set up as the program's queue sets it up (net/httpqueue.cpp), or a
-// network namespace would leave it without a network.
 QtFloorClient::QtFloorClient(const QStringList &listAddresses, QObject *parent)
     : QObject(parent)
     , m_listAddresses(listAddresses)
     , m_pManager(new QNetworkAccessManager(this))
 {
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    m_pManager->setConfiguration(QNetworkConfiguration());
-    m_pManager->setNetworkAccessible(QNetworkAccessManager::Accessible);
-    QT_WARNING_POP
+    HttpQueue::openToTheNetwork(m_pManager);
 }
 
 QtFloorClient::Result_S QtFloorClient::run(int nTimeoutMs)
@@ -45,7 +22,7 @@ QtFloorClient::Result_S QtFloorClient::run(int nTimeoutMs)
     QEventLoop loop;
     connect(this, &QtFloorClient::sigDone, &loop, &QEventLoop::quit);
     QTimer::singleShot(nTimeoutMs, &loop, &QEventLoop::quit);
-    while (m_nNext < MAX_CAMERAS && m_nNext < m_listAddresses.size())
+    while (m_nNext < CameraReads::MAX_AT_ONCE && m_nNext < m_listAddresses.size())
         askNext();
     if (m_nEnded < m_listAddresses.size())
         loop.exec();
@@ -63,20 +40,9 @@ void QtFloorClient::askNext()
 
 void QtFloorClient::sendStep(int nCamera, int nStep)
 {
-    const QString &strIp = m_listAddresses.at(nCamera);
-    QNetworkReply *pReply = nullptr;
-    if (nStep == 0) {
-        QNetworkRequest request(CommandUrl::plain(strIp));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QLatin1String(kFormType));
-        request.setRawHeader(kAcceptEncoding, kIdentity);
-        QUrlQuery body;
-        body.addQueryItem(CommandUrl::commandField(), QLatin1String(kQueryVersionJson));
-        pReply = m_pManager->post(request, body.toString(QUrl::FullyEncoded).toUtf8());
-    } else {
-        QNetworkRequest request(CommandUrl::getEnv(strIp));
-        request.setRawHeader(kAcceptEncoding, kIdentity);
-        pReply = m_pManager->get(request);
-    }
+    const QNetworkRequest request = CameraReads::request(m_listAddresses.at(nCamera), nStep);
+    const QByteArray baBody = CameraReads::body(nStep);
+    QNetworkReply *pReply = baBody.isEmpty() ? m_pManager->get(request) : m_pManager->post(request, baBody);
     connect(pReply, &QNetworkReply::finished, this, [this, pReply, nCamera, nStep] { takeReply(pReply, nCamera, nStep); });
 }
 
@@ -84,10 +50,10 @@ void QtFloorClient::takeReply(QNetworkReply *pReply, int nCamera, int nStep)
 {
     pReply->deleteLater();
     const bool bRead = pReply->error() == QNetworkReply::NoError
-        && !QJsonDocument::fromJson(pReply->readAll()).object().value(QLatin1String(kValueKey)).toObject().isEmpty();
+        && CameraReads::isAnswer(pReply->readAll());
     if (!bRead)
         endCamera(false);
-    else if (nStep + 1 < kSteps)
+    else if (nStep + 1 < CameraReads::READS)
         sendStep(nCamera, nStep + 1);
     else
         endCamera(true);

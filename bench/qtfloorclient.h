@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include "bench/camerareads.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -11,25 +13,16 @@ class QNetworkReply;
  * The floor of Qt's own HTTP client: the reference client's work (bench/refclient.h) done
  * through one QNetworkAccessManager and nothing else. Each camera is asked "QueryVersion"
  * and then "GetEnv", with the program's request bytes, the second once the first has been
- * answered, at most MAX_CAMERAS cameras at once; every reply is parsed as JSON. No queue
- * of the program's, no timeouts or size caps, no table.
+ * answered, at most CameraReads::MAX_AT_ONCE cameras at once; every reply is parsed as
+ * JSON. No queue of the program's, no timeouts or size caps, no table.
  */
 class QtFloorClient : public QObject
 {
     Q_OBJECT
 
 public:
-    /// Cameras asked at once: as many connections as the program lets be under way.
-    static constexpr int MAX_CAMERAS = 256;
-
-    /// What one run of run() measured.
-    struct Result_S
-    {
-        int nAnswered = 0; // cameras whose two replies were read and parsed
-        int nFailed = 0;
-        double dWallMs = 0;
-        double dCpuMs = 0; // the whole process: this thread and the manager's
-    };
+    /// Its CPU time is the whole process's: this thread and the manager's.
+    using Result_S = CameraReads::Result_S;
 
     explicit QtFloorClient(const QStringList &listAddresses, QObject *parent = nullptr);
     /// Asks every camera once, running the event loop, and returns the figures; gives up

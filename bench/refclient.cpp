@@ -1,9 +1,6 @@
 #include "bench/refclient.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkRequest>
-#include <QUrlQuery>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -17,28 +14,20 @@
 
 namespace {
 
-// What the program's client puts on its two reads (net/chttp.cpp, net/modifymodel.cpp).
-constexpr char kQueryVersionJson[] = R"({"QueryState":{"QueryVersion":{}}})";
-constexpr char kFormType[] = "application/x-www-form-urlencoded";
-constexpr char kAcceptEncoding[] = "Accept-Encoding";
-constexpr char kIdentity[] = "identity";
 constexpr char kHeadEnd[] = "\r\n\r\n";
 constexpr char kContentLength[] = "\ncontent-length:";
-constexpr char kValueKey[] = "stValue";
 constexpr int kReadChunk = 4096;
 constexpr int kEventsPerWait = 256;
-constexpr int kSteps = 2;
 
 QList<QByteArray> requestsFor(const QString &strIp)
 {
-    QNetworkRequest version(CommandUrl::plain(strIp));
-    version.setHeader(QNetworkRequest::ContentTypeHeader, QLatin1String(kFormType));
-    version.setRawHeader(kAcceptEncoding, kIdentity);
-    QUrlQuery body;
-    body.addQueryItem(CommandUrl::commandField(), QLatin1String(kQueryVersionJson));
-    QNetworkRequest env(CommandUrl::getEnv(strIp));
-    env.setRawHeader(kAcceptEncoding, kIdentity);
-    return {HttpRequestBytes::post(version, body.toString(QUrl::FullyEncoded).toUtf8()), HttpRequestBytes::get(env)};
+    QList<QByteArray> listRequests;
+    for (int nRead = 0; nRead < CameraReads::READS; ++nRead) {
+        const QByteArray baBody = CameraReads::body(nRead);
+        const QNetworkRequest request = CameraReads::request(strIp, nRead);
+        listRequests.append(baBody.isEmpty() ? HttpRequestBytes::get(request) : HttpRequestBytes::post(request, baBody));
+    }
+    return listRequests;
 }
 
 // The body of a whole reply in @p baIn; false while it is not complete. Content-Length
@@ -65,8 +54,8 @@ RefClient::RefClient(const QStringList &listAddresses)
 {
     for (const QString &strIp : listAddresses)
         m_vecRequests.append(requestsFor(strIp));
-    m_vecConnections.resize(MAX_CONNECTIONS);
-    for (int nSlot = MAX_CONNECTIONS - 1; nSlot >= 0; --nSlot)
+    m_vecConnections.resize(CameraReads::MAX_AT_ONCE);
+    for (int nSlot = CameraReads::MAX_AT_ONCE - 1; nSlot >= 0; --nSlot)
         m_vecFree.append(nSlot);
 }
 
@@ -76,7 +65,7 @@ RefClient::Result_S RefClient::run(int nTimeoutMs)
     const qint64 nStartNs = ProcessStats::monotonicNs();
     const qint64 nDeadlineNs = nStartNs + qint64(nTimeoutMs * ProcessStats::kNsPerMs);
     m_nEpoll = epoll_create1(EPOLL_CLOEXEC);
-    while (m_nOpen < MAX_CONNECTIONS && openNext()) {
+    while (m_nOpen < CameraReads::MAX_AT_ONCE && openNext()) {
     }
     epoll_event events[kEventsPerWait];
     while (m_nOpen > 0 && ProcessStats::monotonicNs() < nDeadlineNs) {
@@ -134,12 +123,12 @@ void RefClient::onEvent(Connection_S &stConn, quint32 nEvents)
     QByteArray baBody;
     if (!completeBody(stConn.baIn, baBody))
         return;
-    if (QJsonDocument::fromJson(baBody).object().value(QLatin1String(kValueKey)).toObject().isEmpty()) {
+    if (!CameraReads::isAnswer(baBody)) {
         close(stConn, false);
         return;
     }
     stConn.baIn.clear();
-    if (++stConn.nStep == kSteps)
+    if (++stConn.nStep == CameraReads::READS)
         close(stConn, true);
     else if (!sendStep(stConn))
         close(stConn, false);

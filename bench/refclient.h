@@ -5,27 +5,19 @@
 #include <QStringList>
 #include <QVector>
 
+#include "bench/camerareads.h"
+
 /**
  * The yardstick of the benchmark: a plain client on one thread (epoll, no Qt event loop)
  * that asks every camera "QueryVersion" and then "GetEnv", with the bytes the program's
- * client sends, one after the other on one connection per camera, at most
- * MAX_CONNECTIONS connections at once, and parses every reply as JSON. It knows nothing
- * of timeouts, redirects or size caps beyond a bound on the whole run.
+ * client sends (bench/camerareads.h), one after the other on one connection per camera,
+ * at most CameraReads::MAX_AT_ONCE connections at once, and parses every reply as JSON.
+ * It knows nothing of timeouts, redirects or size caps beyond a bound on the whole run.
  */
 class RefClient
 {
 public:
-    /// Connections open at once, as many as the program's client lets be under way.
-    static constexpr int MAX_CONNECTIONS = 256;
-
-    /// What one run of run() measured.
-    struct Result_S
-    {
-        int nAnswered = 0; // cameras whose two replies were read and parsed
-        int nFailed = 0;
-        double dWallMs = 0;
-        double dCpuMs = 0;
-    };
+    using Result_S = CameraReads::Result_S;
 
     /// A client for the cameras at @p listAddresses, port 80.
     explicit RefClient(const QStringList &listAddresses);

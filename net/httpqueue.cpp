@@ -16,20 +16,25 @@ constexpr char TIMED_OUT_PROPERTY[] = "_connectTimedOut";
 
 } // namespace
 
+HttpQueue::HttpQueue(QObject *parent)
+    : QObject(parent)
+    , m_pManager(new QNetworkAccessManager(this))
+{
+    openToTheNetwork(m_pManager);
+}
+
 // Qt 5's bearer layer judges "the network" from NetworkManager or the interface list. In a
 // container, a network namespace or on a machine without NetworkManager it may find no
 // online configuration and fail every request to a non-loopback host at once ("Network
 // access is disabled", or a session error "The specified configuration cannot be used").
 // A camera on the LAN needs no managed session: the manager gets no bearer configuration
 // (so it opens no session) and is told the network is there.
-HttpQueue::HttpQueue(QObject *parent)
-    : QObject(parent)
-    , m_pManager(new QNetworkAccessManager(this))
+void HttpQueue::openToTheNetwork(QNetworkAccessManager *pManager)
 {
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED
-    m_pManager->setConfiguration(QNetworkConfiguration());
-    m_pManager->setNetworkAccessible(QNetworkAccessManager::Accessible);
+    pManager->setConfiguration(QNetworkConfiguration());
+    pManager->setNetworkAccessible(QNetworkAccessManager::Accessible);
     QT_WARNING_POP
 }
 

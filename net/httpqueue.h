@@ -53,6 +53,10 @@ public:
 
     explicit HttpQueue(QObject *parent = nullptr);
 
+    /// Sets @p pManager up to reach hosts on the LAN even where Qt's bearer layer finds no
+    /// online network (a container, a network namespace, no NetworkManager).
+    static void openToTheNetwork(QNetworkAccessManager *pManager);
+
     /// Queues a GET of @p request; its reply will carry @p hashProperties as dynamic properties.
     void get(const QNetworkRequest &request, const QVariantHash &hashProperties);
     /// Queues a POST of @p request with body @p baBody; its reply will carry @p hashProperties.
