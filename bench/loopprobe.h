@@ -24,9 +24,9 @@ public:
     double worstStallMs() const;
     /// When the longest stall ended, on the monotonic clock in nanoseconds; 0 before any tick.
     qint64 worstStallEndNs() const;
-    /// Most threads seen at a tick since start().
+    /// Most threads seen since start(), counted every few ticks.
     int peakThreads() const;
-    /// Most open file descriptors seen at a tick since start().
+    /// Most open file descriptors seen since start(), counted every few ticks.
     int peakDescriptors() const;
 
 private:
@@ -36,6 +36,7 @@ private:
     qint64 m_nLastTickNs = 0;
     qint64 m_nWorstLateNs = 0;
     qint64 m_nWorstEndNs = 0;
+    int m_nTicks = 0;
     int m_nPeakThreads = 0;
     int m_nPeakDescriptors = 0;
 };
