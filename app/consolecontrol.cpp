@@ -15,7 +15,6 @@
 #include "net/commontool.h"
 
 namespace {
-const QString kApplicationName = QStringLiteral("kestrova");
 const QString kVersionLine = QStringLiteral("%1 %2");
 // The program's own debug lines are for developers; QT_LOGGING_RULES still turns them on.
 const QString kQuietRules = QStringLiteral("default.debug=false");
@@ -24,8 +23,6 @@ const QString kQuietRules = QStringLiteral("default.debug=false");
 ConsoleControl::ConsoleControl(QObject *parent)
     : QObject(parent)
 {
-    QCoreApplication::setApplicationName(kApplicationName);
-    QCoreApplication::setApplicationVersion(QStringLiteral(KESTROVA_VERSION));
     QLoggingCategory::setFilterRules(kQuietRules);
     m_pFace = new ConsoleFace;
     m_pMainModel = new MainModel;

@@ -12,8 +12,7 @@ class MainModel;
  *
  * The constructor builds the model side and the hub's HTTP receiver as the window does,
  * makes the thirteen hub connections and the outcome connections with the same templates
- * (app/hubwiring.h) to the console's face in the device view's place, and names the
- * application "kestrova" with the project's version. The destructor tears down in the
+ * (app/hubwiring.h) to the console's face in the device view's place. The destructor tears down in the
  * window's order: the face (with the site model), the model side, the HTTP client.
  */
 class ConsoleControl : public QObject

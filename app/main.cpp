@@ -8,6 +8,8 @@
 
 namespace {
 
+const QString kApplicationName = QStringLiteral("kestrova");
+
 QStringList argumentList(int argc, char *argv[])
 {
     QStringList listArguments;
@@ -37,7 +39,11 @@ int runWindow(int argc, char *argv[])
 
 } // namespace
 
+// Both faces carry one name, whatever the executable is called: the settings, the journal's
+// folder and --version all take it.
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(kApplicationName);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTROVA_VERSION));
     return CommandLine::isCommand(argumentList(argc, argv)) ? runCommand(argc, argv) : runWindow(argc, argv);
 }

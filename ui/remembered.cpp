@@ -5,7 +5,6 @@
 
 namespace {
 
-const QString kOrganization = QStringLiteral("kestrova");
 const QString kLocalAddressKey = QStringLiteral("search/localAddress");
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kPlanMaskKey = QStringLiteral("plan/mask");
@@ -13,7 +12,7 @@ const QString kPlanGatewayKey = QStringLiteral("plan/gateway");
 
 QSettings settings()
 {
-    return QSettings(kOrganization, QCoreApplication::applicationName());
+    return QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName());
 }
 
 } // namespace
