@@ -87,12 +87,16 @@ bool SharedAddressRun::isRunning() const
 
 QString SharedAddressRun::progress() const
 {
-    const int nDone = int(std::count_if(m_hashCameras.cbegin(), m_hashCameras.cend(),
-                                        [](const Camera_S &stCamera) { return stCamera.bSucceeded; }));
-    QString strProgress = kProgress.arg(m_strShared).arg(nDone).arg(m_listPlanned.size());
+    QString strProgress = kProgress.arg(m_strShared).arg(readdressedCount()).arg(m_listPlanned.size());
     if (m_nUnderWay != 0)
         return strProgress + kWriting.arg(m_hashCameras.value(m_nUnderWay).strNew, m_hashCameras.value(m_nUnderWay).strMac);
     return strProgress + kWaiting.arg(m_waited.elapsed() / MS_PER_SECOND);
+}
+
+int SharedAddressRun::readdressedCount() const
+{
+    return int(std::count_if(m_hashCameras.cbegin(), m_hashCameras.cend(),
+                             [](const Camera_S &stCamera) { return stCamera.bSucceeded; }));
 }
 
 void SharedAddressRun::setHandoverWait(int nWaitMs)
@@ -154,11 +158,12 @@ void SharedAddressRun::takeCamera(const EthInfo_S &stSeen)
 
 quint64 SharedAddressRun::freeRow()
 {
-    for (const DeviceRow *pRow : m_rows.rowsAt(m_strShared)) {
+    const QList<DeviceRow *> listRows = m_rows.rowsAt(m_strShared);
+    for (const DeviceRow *pRow : listRows) {
         if (!m_hashCameras.contains(pRow->id()))
             return pRow->id();
     }
-    const int nPort = m_rows.rowsAt(m_strShared).value(0) ? m_rows.rowsAt(m_strShared).first()->record().nPort : 0;
+    const int nPort = listRows.isEmpty() ? 0 : listRows.first()->record().nPort;
     DeviceRow *pRow = m_rows.append(m_strShared, nPort);
     emit m_notifier.sigRowsAppended(pRow->index(), 1);
     return pRow->id();
@@ -211,9 +216,7 @@ void SharedAddressRun::finish(const QString &strWhy)
 // address; ...; 2 planned addresses not given: ...".
 QString SharedAddressRun::summary(const QString &strWhy) const
 {
-    const int nDone = int(std::count_if(m_hashCameras.cbegin(), m_hashCameras.cend(),
-                                        [](const Camera_S &stCamera) { return stCamera.bSucceeded; }));
-    QStringList listParts{kSummary.arg(nDone).arg(m_listPlanned.size()).arg(m_strShared)};
+    QStringList listParts{kSummary.arg(readdressedCount()).arg(m_listPlanned.size()).arg(m_strShared)};
     for (quint64 nRowId : m_listOrder) {
         const Camera_S &stCamera = m_hashCameras.value(nRowId);
         listParts.append(kCamera.arg(stCamera.strMac, stCamera.strNew, stCamera.strWhat));

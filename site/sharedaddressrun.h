@@ -81,6 +81,7 @@ private:
     void cameraDone(quint64 nRowId, bool bSucceeded, const QString &strWhat);
     void keepWaiting(const QString &strWhy);
     void finish(const QString &strWhy);
+    int readdressedCount() const;
     QString summary(const QString &strWhy) const;
     void allowFreshConnections(bool bAllow) const;
 
