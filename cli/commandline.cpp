@@ -186,17 +186,15 @@ QString CommandLine::readList()
 QString CommandLine::readSet()
 {
     m_stRequest.eCommand = ConsoleRequest_S::Command::Set;
-    const QStringList listArguments = m_parser.positionalArguments().mid(1);
-    if (listArguments.isEmpty())
-        return kMsgMissingArgument.arg(kSet, kMsgOneMac);
-    if (listArguments.size() > 1)
-        return kMsgExtraArguments.arg(kSet, kMsgOneMac, listArguments.join(kArgumentSeparator));
-    const QString strWhy = checkOptionsOf({&m_optFrom, &m_optYes, &m_optAddress, &m_optMask, &m_optGateway, &m_optDhcp});
+    QString strMac;
+    QString strWhy = readOneArgument(kSet, kMsgOneMac, &strMac);
+    if (strWhy.isEmpty())
+        strWhy = checkOptionsOf({&m_optFrom, &m_optYes, &m_optAddress, &m_optMask, &m_optGateway, &m_optDhcp});
     if (!strWhy.isEmpty())
         return strWhy;
-    m_stRequest.strMac = MacAddress::cameraForm(listArguments.first());
+    m_stRequest.strMac = MacAddress::cameraForm(strMac);
     if (m_stRequest.strMac.isEmpty())
-        return kMsgBadMac.arg(listArguments.first());
+        return kMsgBadMac.arg(strMac);
     m_stRequest.bDhcp = m_parser.isSet(m_optDhcp);
     m_stRequest.bYes = m_parser.isSet(m_optYes);
     int nStaticGiven = 0;
@@ -213,16 +211,25 @@ QString CommandLine::readSet()
 QString CommandLine::readApply()
 {
     m_stRequest.eCommand = ConsoleRequest_S::Command::Apply;
-    const QStringList listArguments = m_parser.positionalArguments().mid(1);
-    if (listArguments.isEmpty())
-        return kMsgMissingArgument.arg(kApply, kMsgOnePlan);
-    if (listArguments.size() > 1)
-        return kMsgExtraArguments.arg(kApply, kMsgOnePlan, listArguments.join(kArgumentSeparator));
-    const QString strWhy = checkOptionsOf({&m_optFrom, &m_optYes});
+    QString strWhy = readOneArgument(kApply, kMsgOnePlan, &m_stRequest.strPlanPath);
+    if (strWhy.isEmpty())
+        strWhy = checkOptionsOf({&m_optFrom, &m_optYes});
     if (!strWhy.isEmpty())
         return strWhy;
-    m_stRequest.strPlanPath = listArguments.first();
     m_stRequest.bYes = m_parser.isSet(m_optYes);
+    return QString();
+}
+
+// The one argument @p strCommand takes after its name (@p strWhat, for the message) into
+// @p pArgument; a usage error when there is none or more than one.
+QString CommandLine::readOneArgument(const QString &strCommand, const QString &strWhat, QString *pArgument) const
+{
+    const QStringList listArguments = m_parser.positionalArguments().mid(1);
+    if (listArguments.isEmpty())
+        return kMsgMissingArgument.arg(strCommand, strWhat);
+    if (listArguments.size() > 1)
+        return kMsgExtraArguments.arg(strCommand, strWhat, listArguments.join(kArgumentSeparator));
+    *pArgument = listArguments.first();
     return QString();
 }
 

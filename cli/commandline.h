@@ -46,6 +46,7 @@ private:
     QString readList();
     QString readSet();
     QString readApply();
+    QString readOneArgument(const QString &strCommand, const QString &strWhat, QString *pArgument) const;
     QString readFrom();
 
     QCommandLineParser m_parser;
