@@ -183,8 +183,7 @@ void CameraLink::slotConnectTimeout()
 {
     if (m_phase != Opening)
         return;
-    qDebug() << "errorTimeOut:" << "connection not opened within" << HttpQueue::HTTP_CONNECT_TIMEOUT_MS << "ms"
-             << m_strHost;
+    CHttp::logConnectTimedOut(m_strHost);
     fail(RequestOutcome::TimedOut);
 }
 
@@ -208,7 +207,7 @@ void CameraLink::settle()
 void CameraLink::fail(RequestOutcome::Outcome outcome)
 {
     if (outcome == RequestOutcome::TooLarge)
-        qDebug() << "error:" << "reply body larger than" << CHttp::HTTP_MAX_REPLY_BYTES << "bytes, aborted" << m_strHost;
+        CHttp::logTooLarge(m_strHost);
     else if (outcome == RequestOutcome::Unreadable)
         qDebug() << "error:" << "the answer is no HTTP/1.x answer" << m_strHost;
     m_pConnectTimer->stop();

@@ -322,12 +322,22 @@ void CHttp::slotNotSent(const QUrl &url, const QVariantHash &hashProperties, int
     finish(hashProperties, strIp, logConnectFailure(nError, strError, bTimedOut, strIp), QByteArray());
 }
 
+void CHttp::logTooLarge(const QString &strIp)
+{
+    qDebug() << "error:" << "reply body larger than" << HTTP_MAX_REPLY_BYTES << "bytes, aborted" << strIp;
+}
+
+void CHttp::logConnectTimedOut(const QString &strIp)
+{
+    qDebug() << "errorTimeOut:" << "connection not opened within" << HttpQueue::HTTP_CONNECT_TIMEOUT_MS << "ms" << strIp;
+}
+
 // Writes the log line of a failed reply and tells how it failed; Answered when it succeeded.
 RequestOutcome::Outcome CHttp::logFailure(QNetworkReply *pReply, bool bOversize, const QString &strIp) const
 {
     const QNetworkReply::NetworkError error = pReply->error();
     if (bOversize) {
-        qDebug() << "error:" << "reply body larger than" << HTTP_MAX_REPLY_BYTES << "bytes, aborted" << strIp;
+        logTooLarge(strIp);
         return RequestOutcome::TooLarge;
     }
     if (error == QNetworkReply::TimeoutError) {
@@ -352,8 +362,7 @@ RequestOutcome::Outcome CHttp::logConnectFailure(int nError, const QString &strE
                                                  const QString &strIp)
 {
     if (bTimedOut) {
-        qDebug() << "errorTimeOut:" << "connection not opened within" << HttpQueue::HTTP_CONNECT_TIMEOUT_MS << "ms"
-                 << strIp;
+        logConnectTimedOut(strIp);
         return RequestOutcome::TimedOut;
     }
     qDebug() << "error:" << errorName(nError) << strError << strIp;

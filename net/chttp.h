@@ -65,6 +65,11 @@ public:
     /// Largest reply body accepted; no command's answer comes close.
     static constexpr qint64 HTTP_MAX_REPLY_BYTES = 1024 * 1024;
 
+    /// Logs that a reply from @p strIp grew past HTTP_MAX_REPLY_BYTES and was aborted.
+    static void logTooLarge(const QString &strIp);
+    /// Logs that the connection to @p strIp did not open within the connect bound.
+    static void logConnectTimedOut(const QString &strIp);
+
     /// The instance, created without a parent on the first call; never null.
     static CHttp *getInstance();
     /// Deletes the instance, if any, with every request still waiting or under way; none of
